@@ -1,0 +1,196 @@
+#include "core/file_io.h"
+
+#include "core/run_error.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelto {
+
+namespace {
+constexpr std::size_t kBlock = 1 << 16;
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwIoError(errno);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+fs::path partialPathFor(const fs::path& finalPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::string name = std::string(kPartialPrefix) + std::to_string(::getpid()) + "-" +
+                             std::to_string(counter++) + "-" + finalPath.filename().string();
+    return finalPath.parent_path() / name;
+}
+} // namespace
+
+InputFile::InputFile(const fs::path& path) {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        throwIoError(errno);
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throwIoError(EACCES);
+    }
+}
+
+InputFile::~InputFile() { close(); }
+
+void InputFile::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool InputFile::fill() {
+    if (buffer_.size() < kBlock)
+        buffer_.resize(kBlock);
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwIoError(errno);
+        }
+        begin_ = 0;
+        end_ = static_cast<std::size_t>(n);
+        return n > 0;
+    }
+}
+
+std::size_t InputFile::read(char* buffer, std::size_t size) {
+    if (begin_ == end_) {
+        if (size >= kBlock) {
+            for (;;) {
+                const ssize_t n = ::read(fd_, buffer, size);
+                if (n >= 0)
+                    return static_cast<std::size_t>(n);
+                if (errno != EINTR)
+                    throwIoError(errno);
+            }
+        }
+        if (!fill())
+            return 0;
+    }
+    const std::size_t n = std::min(size, end_ - begin_);
+    std::memcpy(buffer, buffer_.data() + begin_, n);
+    begin_ += n;
+    return n;
+}
+
+bool InputFile::readLine(std::string& line) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+        if (begin_ == end_ && !fill())
+            break;
+        any = true;
+        const char* start = buffer_.data() + begin_;
+        const void* lf = std::memchr(start, '\n', end_ - begin_);
+        if (lf) {
+            const std::size_t n = static_cast<const char*>(lf) - start;
+            line.append(start, n);
+            begin_ += n + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return true;
+        }
+        line.append(start, end_ - begin_);
+        begin_ = end_;
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return any;
+}
+
+WholeFile::WholeFile(fs::path finalPath) : finalPath_(std::move(finalPath)) {
+    tempPath_ = partialPathFor(finalPath_);
+    fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throwIoError(errno);
+}
+
+WholeFile::~WholeFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tempPath_.c_str());
+    }
+}
+
+void WholeFile::flush() {
+    writeAll(fd_, buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+void WholeFile::write(std::string_view bytes) {
+    if (buffer_.size() + bytes.size() > kBlock) {
+        flush();
+        if (bytes.size() >= kBlock) {
+            writeAll(fd_, bytes.data(), bytes.size());
+            return;
+        }
+    }
+    buffer_.append(bytes);
+}
+
+void WholeFile::commit() {
+    flush();
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(tempPath_.c_str());
+        throwIoError(err);
+    }
+    if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(tempPath_.c_str());
+        throwIoError(err);
+    }
+}
+
+void writeWholeFile(const fs::path& path, std::string_view bytes) {
+    WholeFile file(path);
+    file.write(bytes);
+    file.commit();
+}
+
+std::string readWholeFile(const fs::path& path) {
+    InputFile in(path);
+    std::string content;
+    char block[kBlock];
+    while (const std::size_t n = in.read(block, sizeof block))
+        content.append(block, n);
+    return content;
+}
+
+void appendToFile(const fs::path& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        throwIoError(errno);
+    try {
+        writeAll(fd, bytes.data(), bytes.size());
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0)
+        throwIoError(errno);
+}
+
+bool isPartialName(std::string_view fileName) { return fileName.starts_with(kPartialPrefix); }
+
+} // namespace zelto

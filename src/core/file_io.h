@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+// Reads a file in large blocks. Open failures and read errors throw RunError.
+class InputFile {
+  public:
+    explicit InputFile(const fs::path& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Up to `size` bytes; 0 at the end of the file.
+    std::size_t read(char* buffer, std::size_t size);
+    // The next line without its line end (LF or CR LF); false at the end of the file.
+    bool readLine(std::string& line);
+    void close();
+
+  private:
+    bool fill();
+
+    int fd_ = -1;
+    std::string buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+};
+
+// Writes a file whole or not at all: the bytes go to a temporary name in the same folder
+// and replace the final name only on commit(). A file never committed leaves what stood
+// under the final name as it was.
+class WholeFile {
+  public:
+    explicit WholeFile(fs::path finalPath);
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
+    void write(std::string_view bytes);
+    void commit();
+
+  private:
+    void flush();
+
+    fs::path finalPath_;
+    fs::path tempPath_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// Writes a complete small file in one go through WholeFile.
+void writeWholeFile(const fs::path& path, std::string_view bytes);
+
+// The whole content of a file.
+std::string readWholeFile(const fs::path& path);
+
+// Appends bytes to an existing file in a single write; a missing file is "File not found".
+void appendToFile(const fs::path& path, std::string_view bytes);
+
+// Temporary names of unfinished files begin with this; no command counts or lists them.
+inline constexpr std::string_view kPartialPrefix = ".zelto-partial-";
+bool isPartialName(std::string_view fileName);
+
+} // namespace zelto

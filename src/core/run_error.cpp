@@ -1,0 +1,38 @@
+#include "core/run_error.h"
+
+#include <cerrno>
+
+namespace zelto {
+
+std::string ioErrorMessage(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT:
+    case ENOTDIR:
+        return "File not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EEXIST:
+        return "File access denied";
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return "Disk full";
+    case EMFILE:
+    case ENFILE:
+        return "Too many open files";
+    default:
+        return "I/O error " + std::to_string(errorNumber);
+    }
+}
+
+void throwIoError(int errorNumber) { throw RunError(ioErrorMessage(errorNumber)); }
+
+void throwReadBeyondEnd() { throw RunError("Read beyond end of file"); }
+
+void throwNotValidInteger(const std::string& text) {
+    throw RunError("'" + text + "' is not a valid integer value");
+}
+
+} // namespace zelto
