@@ -47,7 +47,9 @@ InputFile::InputFile(const fs::path& path) {
     }
 }
 
-InputFile::~InputFile() { close(); }
+InputFile::~InputFile() {
+    close();
+}
 
 void InputFile::close() {
     if (fd_ >= 0)
@@ -191,6 +193,8 @@ void appendToFile(const fs::path& path, std::string_view bytes) {
         throwIoError(errno);
 }
 
-bool isPartialName(std::string_view fileName) { return fileName.starts_with(kPartialPrefix); }
+bool isPartialName(std::string_view fileName) {
+    return fileName.starts_with(kPartialPrefix);
+}
 
 } // namespace zelto

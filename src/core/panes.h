@@ -10,7 +10,18 @@ namespace zelto {
 enum class ListPane { ListBox1, ListBox2, ListBox3 };
 
 // The ten picture panes: the icon strip in its left-to-right order, then the two viewers.
-enum class PicturePane { Image1, Image2, Image3, Image4, Image5, Image6, Image9, Image10, Image7, Image8 };
+enum class PicturePane {
+    Image1,
+    Image2,
+    Image3,
+    Image4,
+    Image5,
+    Image6,
+    Image9,
+    Image10,
+    Image7,
+    Image8
+};
 
 // What the core may do to the window. The window (TForm1), the batch tool and the
 // tests each implement it. Text is passed as raw bytes, as it stands in the files.

@@ -27,9 +27,13 @@ std::string ioErrorMessage(int errorNumber) {
     }
 }
 
-void throwIoError(int errorNumber) { throw RunError(ioErrorMessage(errorNumber)); }
+void throwIoError(int errorNumber) {
+    throw RunError(ioErrorMessage(errorNumber));
+}
 
-void throwReadBeyondEnd() { throw RunError("Read beyond end of file"); }
+void throwReadBeyondEnd() {
+    throw RunError("Read beyond end of file");
+}
 
 void throwNotValidInteger(const std::string& text) {
     throw RunError("'" + text + "' is not a valid integer value");

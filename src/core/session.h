@@ -26,10 +26,10 @@ class ThumbFolderList {
 struct Session {
     std::filesystem::path workFolder;
     std::string currentImageId;
-    ThumbFolderList memo4;           // thumbnail folders met in the last pass
-    std::vector<std::string> memo5;  // thumbnail folders assembled in the pass, to be removed
-    std::vector<std::string> memo2;  // puzzle folders found by the last Puzzles > Decode
-    std::string lastPuzzleId;        // the most recently assembled puzzle since start-up
+    ThumbFolderList memo4;          // thumbnail folders met in the last pass
+    std::vector<std::string> memo5; // thumbnail folders assembled in the pass, to be removed
+    std::vector<std::string> memo2; // puzzle folders found by the last Puzzles > Decode
+    std::string lastPuzzleId;       // the most recently assembled puzzle since start-up
 
     // Memo4 and Memo5 back to their sentinel lines alone.
     void resetHiddenLists();

@@ -72,7 +72,8 @@ std::string bytesOf(std::initializer_list<int> values);
 // Frames as the beacon sends them, byte 0 being the KISS command byte (00).
 // IDs are the four ID bytes.
 std::string textFrame(std::string_view id4, std::string_view description);
-std::string textFrameWithLength(std::string_view id4, std::string_view description, int lengthField);
+std::string textFrameWithLength(std::string_view id4, std::string_view description,
+                                int lengthField);
 std::string iconFrame(std::string_view id4, std::string_view bitmap);
 enum class ImageKind { Thumbnail, Puzzle };
 std::string imageFrame(ImageKind kind, std::string_view id4, int imageSize, int frameNumber,

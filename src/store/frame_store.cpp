@@ -1,0 +1,61 @@
+#include "store/frame_store.h"
+
+#include "core/file_io.h"
+#include "core/text.h"
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+std::string imageFolderName(std::string_view imageId, long frameCount) {
+    return std::string(imageId) + " . " + std::to_string(frameCount);
+}
+
+std::string frameFileName(long frameNumber) {
+    std::string name;
+    appendHexByte(name, static_cast<unsigned char>(frameNumber & 0xFF));
+    name.push_back(' ');
+    appendHexByte(name, static_cast<unsigned char>((frameNumber >> 8) & 0xFF));
+    return name + ".bin";
+}
+
+long frameFileCount(const fs::path& imageFolder) {
+    std::error_code ec;
+    fs::directory_iterator it(imageFolder, ec);
+    long count = 0;
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) || isPartialName(it->path().filename().native()))
+            continue;
+        ++count;
+    }
+    return count;
+}
+
+long frameCountOfFolder(std::string_view folderName) {
+    return toInteger(chars(folderName, 15, 3));
+}
+
+void joinFrames(const fs::path& imageFolder, long frameCount, const fs::path& target) {
+    WholeFile out(target);
+    std::string bytes;
+    for (long f = frameCount; f >= 1; --f) {
+        bytes = readWholeFile(imageFolder / frameFileName(f));
+        out.write(bytes);
+    }
+    out.commit();
+}
+
+std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId) {
+    std::vector<std::string> messages;
+    for (const auto& folder : session.memo4.entries()) {
+        if (chars(folder, 1, 11) != imageId)
+            continue;
+        const long received = frameFileCount(session.workFolder / "Thumbs" / folder);
+        const long total = frameCountOfFolder(folder);
+        messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
+                           std::to_string(total) + " in : thumb " + std::string(imageId));
+    }
+    return messages;
+}
+
+} // namespace zelto

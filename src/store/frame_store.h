@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/session.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelto {
+
+// Image folder: image ID + " . " + frame count, under Thumbs or Puzzles.
+std::string imageFolderName(std::string_view imageId, long frameCount);
+
+// Frame file of a frame number: low byte, blank, high byte in upper-case hex, ".bin"
+// (300 gives "2C 01.bin").
+std::string frameFileName(long frameNumber);
+
+// Files of an image folder that are not folders (hidden ones included, unfinished
+// ones not); 0 when the folder does not exist.
+long frameFileCount(const std::filesystem::path& imageFolder);
+
+// The frame count written in an image folder name (characters 15 to 17, decimal);
+// fails with "'%s' is not a valid integer value".
+long frameCountOfFolder(std::string_view folderName);
+
+// Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
+// not at all. A missing frame file fails with "File not found" and leaves the target as
+// it stood.
+void joinFrames(const std::filesystem::path& imageFolder, long frameCount,
+                const std::filesystem::path& target);
+
+// The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per
+// thumbnail folder of that ID met in the last pass, in the order of Memo4.
+std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId);
+
+} // namespace zelto
