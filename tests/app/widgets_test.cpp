@@ -5,22 +5,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
 namespace zelto {
 namespace {
 
-void click(QWidget* target, QPoint at) {
-    const QPointF global = target->mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &release);
-}
+using test::click;
 
 void pressKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,17 @@ inline QApplication& widgetApp() {
         return new QApplication(argc, argv);
     }();
     return *app;
+}
+
+// A left-button click at a point of the widget.
+inline void click(QWidget* target, QPoint at) {
+    const QPointF global = target->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
 }
 
 // Fixtures whose members are widgets: the application exists before the members do.

@@ -5,7 +5,6 @@
 #include "ui/tform3.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
@@ -210,12 +209,7 @@ TEST_F(AboutWindow, TheLinkOpensTheAddressItShows) {
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     QList<QUrl> opened;
     about.openUrlHook = [&](const QUrl& url) { opened << url; };
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), link->mapToGlobal(QPointF(4, 4)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(link, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(4, 4), link->mapToGlobal(QPointF(4, 4)),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(link, &release);
+    test::click(link, QPoint(4, 4));
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].toString(), link->text());
 }
