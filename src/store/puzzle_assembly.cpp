@@ -4,6 +4,8 @@
 
 namespace zelto {
 
-void decodePuzzles(Session&, Panes&) { throw RunError("Not built yet"); }
+void decodePuzzles(Session&, Panes&) {
+    throw RunError("Not built yet");
+}
 
 } // namespace zelto

@@ -4,10 +4,20 @@
 
 namespace zelto {
 
-void showIcon(Session&, Panes&, std::string_view) { throw RunError("Not built yet"); }
-void showImage(Session&, Panes&, std::string_view) { throw RunError("Not built yet"); }
-void descriptionFromReport(Session&, Panes&) { throw RunError("Not built yet"); }
-void showAllThumbnails(Session&, Panes&) { throw RunError("Not built yet"); }
-void showAllIcons(Session&, Panes&) { throw RunError("Not built yet"); }
+void showIcon(Session&, Panes&, std::string_view) {
+    throw RunError("Not built yet");
+}
+void showImage(Session&, Panes&, std::string_view) {
+    throw RunError("Not built yet");
+}
+void descriptionFromReport(Session&, Panes&) {
+    throw RunError("Not built yet");
+}
+void showAllThumbnails(Session&, Panes&) {
+    throw RunError("Not built yet");
+}
+void showAllIcons(Session&, Panes&) {
+    throw RunError("Not built yet");
+}
 
 } // namespace zelto
