@@ -48,6 +48,20 @@ inline std::string plainFrame(std::size_t n, char commandByte = '\0') {
     return f;
 }
 
+// Panes and hidden lists as an earlier command leaves them, for checking what an import
+// clears and what it keeps.
+template <class PanesT> void fillAsAfterAnEarlierPass(PanesT& panes, Session& session) {
+    panes.pictures[PicturePane::Image7] = "thumb 0A 1B 2C 3D.jpg";
+    panes.pictures[PicturePane::Image3] = "icon01 02 03 04 .bmp";
+    panes.list(ListPane::ListBox1) = {"icon01 02 03 04 .bmp"};
+    panes.list(ListPane::ListBox2) = {"thumb 0A 1B 2C 3D.jpg"};
+    panes.list(ListPane::ListBox3) = {"0A 1B 2C 3D"};
+    panes.description = "old description";
+    panes.report = {"old line"};
+    session.memo4.note("0A 1B 2C 3D . 5");
+    session.memo5 = {"0A 1B 2C 3D . 5"};
+}
+
 // Runs an import; false when the decoding pass is not in this build yet, in which case
 // everything up to the pass has still been done.
 template <class Import>

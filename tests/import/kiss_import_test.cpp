@@ -134,27 +134,15 @@ TEST_F(KissImport, WritesIntoTheWorkingFolderUnderTheCaptureName) {
     EXPECT_EQ(readFile(work / "data.HEX"), hexFile({plainFrame(101)}));
     import("a.b.kss", kissFrame(plainFrame(102)));
     EXPECT_EQ(readFile(work / "a.b.HEX"), hexFile({plainFrame(102)}));
-}
 
-TEST_F(KissImport, ASecondImportReplacesTheHexFile) {
-    import("pass1.kss", kissStream({plainFrame(100), plainFrame(200)}));
-    import("pass1.kss", kissStream({plainFrame(100), plainFrame(200)}));
-    EXPECT_EQ(readFile(work / "pass1.HEX"), hexFile({plainFrame(100), plainFrame(200)}));
-    import("pass1.kss", kissFrame(plainFrame(90)));
-    EXPECT_EQ(readFile(work / "pass1.HEX"), hexFile({plainFrame(90)}));
+    // A second import of a capture of that name replaces the file.
+    import("pass1.kss", kissStream({plainFrame(90), plainFrame(91)}));
+    EXPECT_EQ(readFile(work / "pass1.HEX"), hexFile({plainFrame(90), plainFrame(91)}));
 }
 
 TEST_F(KissImport, PreparesThePanesAndTheWorkingFolderForThePass) {
     FakePanes panes;
-    panes.pictures[PicturePane::Image7] = "built-in.jpg";
-    panes.pictures[PicturePane::Image3] = "icon.bmp";
-    panes.list(ListPane::ListBox1) = {"icon01 02 03 04 .bmp"};
-    panes.list(ListPane::ListBox2) = {"thumb 0A 1B 2C 3D.jpg"};
-    panes.list(ListPane::ListBox3) = {"0A 1B 2C 3D"};
-    panes.description = "old description";
-    panes.report = {"old line"};
-    work.session.memo4.note("0A 1B 2C 3D . 5");
-    work.session.memo5 = {"0A 1B 2C 3D . 5"};
+    fillAsAfterAnEarlierPass(panes, work.session);
     writeFile(work / "pass1.kss", kissFrame(plainFrame(100)));
     std::filesystem::current_path(work / "Thumbs");
 
@@ -176,12 +164,7 @@ TEST_F(KissImport, PreparesThePanesAndTheWorkingFolderForThePass) {
 
 TEST_F(KissImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
     FakePanes panes;
-    panes.pictures[PicturePane::Image7] = "built-in.jpg";
-    panes.list(ListPane::ListBox2) = {"thumb 0A 1B 2C 3D.jpg"};
-    panes.description = "old description";
-    panes.report = {"old line"};
-    work.session.memo4.note("0A 1B 2C 3D . 5");
-    work.session.memo5 = {"0A 1B 2C 3D . 5"};
+    fillAsAfterAnEarlierPass(panes, work.session);
 
     try {
         openKissFile(work.session, panes, work / "nothere.kss");
@@ -190,7 +173,8 @@ TEST_F(KissImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
         EXPECT_STREQ(e.what(), "File not found");
     }
     EXPECT_TRUE(panes.pictures.empty());
-    EXPECT_TRUE(panes.list(ListPane::ListBox2).empty());
+    for (const auto& list : panes.lists)
+        EXPECT_TRUE(list.empty());
     EXPECT_EQ(panes.description, "");
     EXPECT_EQ(panes.fileField, (work / "nothere.kss").string());
     EXPECT_EQ(panes.report, std::vector<std::string>{"old line"});

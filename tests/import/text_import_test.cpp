@@ -135,13 +135,7 @@ TEST_F(TextImport, WritesIntoTheWorkingFolderAndReplacesAnEarlierFile) {
 
 TEST_F(TextImport, PreparesThePanesAndTheWorkingFolderForThePass) {
     FakePanes panes;
-    panes.pictures[PicturePane::Image8] = "built-in.bmp";
-    panes.list(ListPane::ListBox1) = {"icon01 02 03 04 .bmp"};
-    panes.list(ListPane::ListBox3) = {"0A 1B 2C 3D"};
-    panes.description = "old description";
-    panes.report = {"old line"};
-    work.session.memo4.note("0A 1B 2C 3D . 5");
-    work.session.memo5 = {"0A 1B 2C 3D . 5"};
+    fillAsAfterAnEarlierPass(panes, work.session);
     writeFile(work / "pass1.txt", "h\n00 01\n");
     std::filesystem::current_path(work / "Puzzles");
 
@@ -161,12 +155,7 @@ TEST_F(TextImport, PreparesThePanesAndTheWorkingFolderForThePass) {
 
 TEST_F(TextImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
     FakePanes panes;
-    panes.pictures[PicturePane::Image1] = "icon.bmp";
-    panes.list(ListPane::ListBox1) = {"icon01 02 03 04 .bmp"};
-    panes.description = "old description";
-    panes.report = {"old line"};
-    work.session.memo4.note("0A 1B 2C 3D . 5");
-    work.session.memo5 = {"0A 1B 2C 3D . 5"};
+    fillAsAfterAnEarlierPass(panes, work.session);
 
     try {
         openTextFile(work.session, panes, work / "nothere.txt");
@@ -175,7 +164,8 @@ TEST_F(TextImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
         EXPECT_STREQ(e.what(), "File not found");
     }
     EXPECT_TRUE(panes.pictures.empty());
-    EXPECT_TRUE(panes.list(ListPane::ListBox1).empty());
+    for (const auto& list : panes.lists)
+        EXPECT_TRUE(list.empty());
     EXPECT_EQ(panes.description, "");
     EXPECT_EQ(panes.fileField, (work / "nothere.txt").string());
     EXPECT_EQ(panes.report, std::vector<std::string>{"old line"});
