@@ -112,12 +112,16 @@ class BatchRunner {
 
 int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& progress) {
     BatchRunner runner(out, progress);
-    fs::path workFolder;
-    try {
-        workFolder = fs::current_path();
-        prepareWorkFolder(runner.session(), workFolder);
-    } catch (const std::exception& e) {
-        writeErrorLine(e.what());
+    std::error_code noFolder;
+    const fs::path workFolder = fs::current_path(noFolder);
+    if (noFolder) {
+        writeErrorLine(ioErrorMessage(noFolder.value()));
+        return 1;
+    }
+    if (const std::string failure =
+            failureOf([&] { prepareWorkFolder(runner.session(), workFolder); });
+        !failure.empty()) {
+        writeErrorLine(failure);
         return 1;
     }
 

@@ -44,7 +44,6 @@ TEST(BatchDecode, ThumbnailSplitOverTwoRunsIsAssembledByteForByte) {
     writeFile(folder.captures() / "pass2.hex", hexFile({frames.back()}));
 
     auto result = folder.run({(folder.captures() / "pass1.hex").string()});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, lines(std::vector<std::string>(reports.begin(), reports.end() - 1) +
@@ -84,7 +83,6 @@ TEST(BatchDecode, KissCaptureIsListedConvertedAndDecoded) {
     writeFile(folder.captures() / "Pass1.KSS", kissCapture(frames));
 
     const auto result = folder.run({(folder.captures() / "Pass1.KSS").string()});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     const std::string iconId = idText(kIconId4) + " ";
@@ -117,7 +115,6 @@ TEST(BatchDecode, TextCaptureIsConvertedAndDecoded) {
     writeFile(folder.captures() / "monitor.TxT", textCapture(frames));
 
     const auto result = folder.run({(folder.captures() / "monitor.TxT").string()});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     auto puzzleReports = imageReportLines(ImageKind::Puzzle, kPuzzleId4, puzzle);
@@ -141,7 +138,6 @@ TEST(BatchDecode, PuzzleIsAssembledOnlyWithThePuzzlesOption) {
     const int total = static_cast<int>(puzzle.size()) / 200 + 1;
 
     auto result = folder.run({(folder.captures() / "puzzle.hex").string()});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, lines(imageReportLines(ImageKind::Puzzle, kPuzzleId4, puzzle)));
     EXPECT_FALSE(fs::exists(folder.work() / puzzleName));
@@ -165,7 +161,6 @@ TEST(BatchDecode, PuzzlesRunAfterAllFiles) {
     writeFile(folder.work() / "thumb.hex",
               hexFile(imageFrames(ImageKind::Thumbnail, kThumbId4, jpeg)));
     const auto result = folder.run({"--puzzles", "thumb.hex"});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, lines(imageReportLines(ImageKind::Thumbnail, kThumbId4, jpeg) +
                                 std::vector<std::string>{"Image: " + thumbName(kThumbId4), " ",
@@ -187,7 +182,6 @@ TEST(BatchDecode, FailingFilesAreReportedAndTheNextFilesStillDecoded) {
     writeFile(folder.work() / "two.hex", hexFile(imageFrames(ImageKind::Thumbnail, lastId4, last)));
 
     const auto result = folder.run({"one.hex", "missing.kss", "bad.hex", "gone.txt", "two.hex"});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 1);
     // Nothing for the files that could not be opened; what the panes hold for the one that
     // stopped on the way.
@@ -215,7 +209,6 @@ TEST(BatchDecode, PicturesAreCheckedAsTheWindowShowsThem) {
     writeFile(folder.work() / "icon.hex", hexFile({iconFrame(kIconId4, "not a bitmap")}));
 
     const auto result = folder.run({"junk.hex", "icon.hex"});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, lines(imageReportLines(ImageKind::Thumbnail, kThumbId4, junk) +
                                 std::vector<std::string>{"Image: " + thumbName(kThumbId4),
@@ -241,7 +234,6 @@ TEST(BatchDecode, IncompleteThumbnailsListEveryFolderOfTheirId) {
     writeFile(folder.work() / "two.hex", hexFile({smallFrames[0], largeFrames[0]}));
 
     const auto result = folder.run({"two.hex"});
-    SKIP_IF_CORE_MISSING(result);
     EXPECT_EQ(result.status, 0) << result.err;
     const std::string twice = missingLine(1, 2, kThumbId4) + "\n" + missingLine(2, 3, kThumbId4);
     EXPECT_EQ(result.out,

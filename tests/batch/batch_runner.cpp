@@ -24,7 +24,7 @@ BatchFolder::~BatchFolder() {
     fs::remove_all(root_, ignored);
 }
 
-BatchResult BatchFolder::run(const std::vector<std::string>& arguments) const {
+BatchResult BatchFolder::run(const std::vector<std::string>& arguments, bool workGone) const {
     const fs::path outPath = root_ / "stdout";
     const fs::path errPath = root_ / "stderr";
     std::vector<std::string> argv{ZELTO_BATCH};
@@ -42,6 +42,8 @@ BatchResult BatchFolder::run(const std::vector<std::string>& arguments) const {
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
             ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0)
+            ::_exit(127);
+        if (workGone && ::rmdir(work_.c_str()) != 0)
             ::_exit(127);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);

@@ -13,8 +13,6 @@ struct BatchResult {
     int status = -1; // exit status, -1 when it did not exit normally
     std::string out;
     std::string err;
-    // The commands of the core are still stubs on this build.
-    bool coreMissing() const { return err.find("Not built yet") != std::string::npos; }
 };
 
 // A temporary folder holding an empty working folder "work" and a folder "captures" for
@@ -29,8 +27,9 @@ class BatchFolder {
     const fs::path& work() const { return work_; }
     const fs::path& captures() const { return captures_; }
 
-    // Runs the batch decoder with `work` as its current directory.
-    BatchResult run(const std::vector<std::string>& arguments) const;
+    // Runs the batch decoder with `work` as its current directory; with `workGone`, that
+    // directory is removed before the decoder starts.
+    BatchResult run(const std::vector<std::string>& arguments, bool workGone = false) const;
 
   private:
     fs::path root_;
@@ -39,10 +38,3 @@ class BatchFolder {
 };
 
 } // namespace zelto::test
-
-// Decoding tests need the commands of the core; until they are merged the run says so.
-#define SKIP_IF_CORE_MISSING(result)                                                               \
-    do {                                                                                           \
-        if ((result).coreMissing())                                                                \
-            GTEST_SKIP() << "core commands not merged yet";                                        \
-    } while (false)
