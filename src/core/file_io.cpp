@@ -29,7 +29,8 @@ void writeAll(int fd, const char* data, std::size_t size) {
 
 fs::path partialPathFor(const fs::path& finalPath) {
     static std::atomic<unsigned> counter{0};
-    const std::string name = std::string(kPartialPrefix) + std::to_string(::getpid()) + "-" +
+    static const pid_t processId = ::getpid();
+    const std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
                              std::to_string(counter++) + "-" + finalPath.filename().string();
     return finalPath.parent_path() / name;
 }
