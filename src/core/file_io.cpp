@@ -29,7 +29,8 @@ void writeAll(int fd, const char* data, std::size_t size) {
 
 fs::path partialPathFor(const fs::path& finalPath) {
     static std::atomic<unsigned> counter{0};
-    const std::string name = std::string(kPartialPrefix) + std::to_string(::getpid()) + "-" +
+    static const pid_t processId = ::getpid();
+    const std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
                              std::to_string(counter++) + "-" + finalPath.filename().string();
     return finalPath.parent_path() / name;
 }
@@ -164,7 +165,30 @@ void WholeFile::commit() {
     }
 }
 
+namespace {
+// Whether the file holds exactly these bytes already; any doubt answers no.
+bool holdsExactly(const fs::path& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                static_cast<std::size_t>(st.st_size) == bytes.size();
+    if (same && !bytes.empty()) {
+        std::string content(bytes.size(), '\0');
+        same = ::read(fd, content.data(), content.size()) == static_cast<ssize_t>(bytes.size()) &&
+               content == bytes;
+    }
+    ::close(fd);
+    return same;
+}
+} // namespace
+
 void writeWholeFile(const fs::path& path, std::string_view bytes) {
+    // A frame received again is usually the same frame: leaving the file alone spares the
+    // file system a new inode and a replacing rename, which cost far more than this read.
+    if (holdsExactly(path, bytes))
+        return;
     WholeFile file(path);
     file.write(bytes);
     file.commit();

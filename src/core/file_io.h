@@ -54,7 +54,8 @@ class WholeFile {
     std::string buffer_;
 };
 
-// Writes a complete small file in one go through WholeFile.
+// Writes a complete small file in one go through WholeFile; a file that holds these bytes
+// already is left as it is.
 void writeWholeFile(const fs::path& path, std::string_view bytes);
 
 // The whole content of a file.

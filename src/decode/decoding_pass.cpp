@@ -1,9 +1,112 @@
 #include "decode/decoding_pass.h"
 
-#include "core/run_error.h"
+#include "core/text.h"
+#include "decode/description_log.h"
+#include "decode/frame_fields.h"
+#include "decode/report_lines.h"
+#include "store/frame_store.h"
+#include "store/thumbnail_assembly.h"
+
+#include <unordered_set>
 
 namespace zelto {
 
-void calcula(Session&, Panes&, InputFile&) { throw RunError("Not built yet"); }
+namespace fs = std::filesystem;
+
+namespace {
+
+// What one pass keeps between its lines.
+class Pass {
+  public:
+    Pass(Session& session, Panes& panes)
+        : session_(session), panes_(panes), log_(session.workFolder / kLogName) {}
+
+    void handle(std::string_view line) {
+        switch (classifyLine(line)) {
+        case FrameType::Text:
+            textFrame(line);
+            break;
+        case FrameType::Icon:
+            iconFrame(line);
+            break;
+        case FrameType::Thumbnail:
+            imageFrame(line, FrameType::Thumbnail);
+            break;
+        case FrameType::Puzzle:
+            imageFrame(line, FrameType::Puzzle);
+            break;
+        case FrameType::None:
+            return;
+        }
+        anyValidFrame_ = true;
+    }
+
+    bool anyValidFrame() const { return anyValidFrame_; }
+
+  private:
+    void textFrame(std::string_view line) {
+        const TextFrame frame = readTextFrame(line);
+        session_.currentImageId = frame.imageId;
+        panes_.reportAppend(textReportLine(frame));
+        log_.add(frame.imageId, frame.description);
+    }
+
+    void iconFrame(std::string_view line) {
+        const IconFrame frame = readIconFrame(line);
+        checkIconId(frame.iconId);
+        panes_.reportAppend(iconReportLine(frame));
+        const std::string name = "icon" + frame.iconId + ".bmp";
+        writeWholeFile(session_.workFolder / name, iconBitmap(line, frame));
+        panes_.listAppend(ListPane::ListBox1, name);
+        PicturePane slot;
+        if (iconStripSlot(++iconCount_, slot))
+            panes_.showPicture(slot, session_.workFolder / name, name);
+    }
+
+    void imageFrame(std::string_view line, FrameType type) {
+        const ImageFrame frame = readImageFrame(line);
+        checkImageFrameNames(frame);
+        session_.currentImageId = frame.imageId;
+        panes_.reportAppend(imageReportLine(type, frame));
+
+        const std::string folderName = imageFolderName(frame.imageId, frame.frameCount);
+        const fs::path folder = session_.workFolder /
+                                (type == FrameType::Thumbnail ? "Thumbs" : "Puzzles") / folderName;
+        // A folder that cannot be made shows up as the frame file's own error just below.
+        if (knownFolders_.insert(folder.native()).second) {
+            std::error_code ignored;
+            fs::create_directory(folder, ignored);
+        }
+        if (type == FrameType::Thumbnail)
+            session_.memo4.note(folderName);
+        // Upper-case digits, so that the names the assembly builds from numbers always match.
+        writeWholeFile(folder / (toUpperAscii(frame.frameNumberText) + ".bin"),
+                       imagePayload(line, frame));
+    }
+
+    Session& session_;
+    Panes& panes_;
+    DescriptionLog log_;
+    bool anyValidFrame_ = false;
+    int iconCount_ = 0;
+    std::unordered_set<std::string> knownFolders_;
+};
+
+} // namespace
+
+void calcula(Session& session, Panes& panes, InputFile& input) {
+    Pass pass(session, panes);
+    std::string line;
+    long lines = 0;
+    while (input.readLine(line)) {
+        pass.handle(line);
+        if (++lines % 512 == 0)
+            panes.progress("Decoding frames", lines, 0);
+    }
+    input.close();
+    if (!pass.anyValidFrame())
+        panes.reportAppend(kNoValidFrames);
+    assembleThumbnails(session, panes);
+}
 
 } // namespace zelto

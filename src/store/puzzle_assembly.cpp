@@ -1,9 +1,108 @@
 #include "store/puzzle_assembly.h"
 
-#include "core/run_error.h"
+#include "core/file_io.h"
+#include "core/text.h"
+#include "decode/description_log.h"
+#include "store/frame_store.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace zelto {
 
-void decodePuzzles(Session&, Panes&) { throw RunError("Not built yet"); }
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kNotYetReceivedBlank = "Image description not yet received... ";
+constexpr std::size_t kImageIdLength = 11;
+
+// The image folders in Puzzles, in the order the file system lists them. Hidden entries
+// (a leading dot here) and plain files are no puzzles; an unreadable folder holds none.
+std::vector<std::string> puzzleFolders(const fs::path& puzzles) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(puzzles, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.empty() || name.front() == '.' || isPartialName(name))
+            continue;
+        std::error_code typeError;
+        if (it->is_directory(typeError))
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+// Label4 after each puzzle: the last log line of the most recently assembled puzzle wins,
+// other lines leave the label alone, and only a log without any line says so. The log is
+// read again only when that puzzle changes, so a long run of puzzles reads it few times.
+class PuzzleDescriber {
+  public:
+    explicit PuzzleDescriber(std::filesystem::path log) : log_(std::move(log)) {}
+
+    void describe(const std::string& puzzleId, Panes& panes) {
+        if (!found_ || puzzleId != lookedUpId_) {
+            found_ = lookupDescription(log_, puzzleId);
+            lookedUpId_ = puzzleId;
+        }
+        if (!found_->hasLines)
+            panes.setDescription(kNotYetReceived);
+        // Log lines shorter than a whole ID never match, so neither does an empty ID.
+        else if (found_->description && puzzleId.size() == kImageIdLength)
+            panes.setDescription(*found_->description);
+    }
+
+  private:
+    std::filesystem::path log_;
+    std::string lookedUpId_;
+    std::optional<LogLookup> found_;
+};
+
+} // namespace
+
+void decodePuzzles(Session& session, Panes& panes) {
+    panes.normalLayout();
+    panes.clearPicture(PicturePane::Image7);
+    panes.setDescription(kNotYetReceivedBlank);
+    panes.listClear(ListPane::ListBox2);
+
+    const fs::path puzzles = session.workFolder / "Puzzles";
+    session.memo2 = puzzleFolders(puzzles);
+
+    panes.reportClear();
+    panes.reportAppend(" ");
+    if (session.memo2.empty())
+        panes.reportAppend(" No puzzles received...");
+
+    PuzzleDescriber describer(session.workFolder / kLogName);
+    bool listed = false;
+    const long count = static_cast<long>(session.memo2.size());
+    for (long i = 0; i < count; ++i) {
+        panes.progress("Assembling puzzles", i, count);
+        const std::string& folder = session.memo2[static_cast<std::size_t>(i)];
+        const long received = frameFileCount(puzzles / folder);
+        const long total = frameCountOfFolder(folder);
+        const std::string id(chars(folder, 1, kImageIdLength));
+        panes.reportAppend("Puzzle " + id + " : received " + std::to_string(received) +
+                           " frames from a total of " + std::to_string(total));
+        if (received == total) {
+            panes.reportAppendToLast("  >  Puzzle decoded!");
+            session.lastPuzzleId = id;
+            const std::string fileName = "puzzl " + id + ".jpg";
+            panes.listAppend(ListPane::ListBox2, fileName);
+            listed = true;
+            const fs::path file = session.workFolder / fileName;
+            joinFrames(puzzles / folder, total, file);
+            panes.showPicture(PicturePane::Image7, file, fileName);
+        }
+        describer.describe(session.lastPuzzleId, panes);
+        if (listed)
+            panes.listSelectLast(ListPane::ListBox2);
+    }
+    panes.progress("Assembling puzzles", count, count);
+}
 
 } // namespace zelto

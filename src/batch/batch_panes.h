@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/panes.h"
+
+#include <string>
+#include <vector>
+
+namespace zelto {
+
+class ProgressLine;
+
+// The window's panes without a window: keeps what the batch decoder prints (the report
+// pane Memo1, ListBox2 and ListBox3), decodes every picture the window would show so that
+// a command stops where the window's would, and forwards progress to the terminal.
+class BatchPanes : public Panes {
+  public:
+    explicit BatchPanes(ProgressLine& progress) : progress_(progress) {}
+
+    const std::vector<std::string>& imageFiles() const { return listBox2_; }
+    const std::vector<std::string>& incompleteIds() const { return listBox3_; }
+    // Whether the report pane has been emptied since the last forgetReportCleared().
+    bool reportWasCleared() const { return reportCleared_; }
+    void forgetReportCleared() { reportCleared_ = false; }
+
+    void reportClear() override;
+    void reportAppend(std::string_view line) override;
+    void reportAppendToLast(std::string_view text) override;
+    std::vector<std::string> reportLines() const override { return memo1_; }
+
+    void listClear(ListPane list) override;
+    void listAppend(ListPane list, std::string_view entry) override;
+    void listSelectLast(ListPane) override {}
+
+    void setDescription(std::string_view) override {}
+    void setFileField(std::string_view) override {}
+
+    void showPicture(PicturePane pane, const std::filesystem::path& file,
+                     std::string_view listedName) override;
+    void clearPicture(PicturePane) override {}
+
+    void normalLayout() override {}
+    void repaint() override {}
+    void message(std::string_view text) override;
+
+    void progress(std::string_view stage, long done, long total) override;
+
+  private:
+    std::vector<std::string>* listOf(ListPane list);
+
+    ProgressLine& progress_;
+    std::vector<std::string> memo1_;
+    std::vector<std::string> listBox2_;
+    std::vector<std::string> listBox3_;
+    bool reportCleared_ = false;
+};
+
+} // namespace zelto

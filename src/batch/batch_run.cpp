@@ -1,0 +1,159 @@
+#include "batch/batch_run.h"
+
+#include "batch/batch_panes.h"
+#include "batch/buffered_output.h"
+#include "batch/capture_kind.h"
+#include "batch/command_report.h"
+#include "batch/fd_write.h"
+#include "batch/progress_line.h"
+#include "core/run_error.h"
+#include "core/session.h"
+#include "decode/open_hex.h"
+#include "import/kiss_import.h"
+#include "import/text_import.h"
+#include "store/frame_store.h"
+#include "store/puzzle_assembly.h"
+#include "store/work_folder.h"
+
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void openCapture(Session& session, Panes& panes, const fs::path& file) {
+    switch (captureKindOf(file.string())) {
+    case CaptureKind::Kiss:
+        openKissFile(session, panes, file);
+        return;
+    case CaptureKind::Text:
+        openTextFile(session, panes, file);
+        return;
+    case CaptureKind::Hex:
+        openHexFile(session, panes, file);
+        return;
+    }
+}
+
+// What the panes hold after a command; the missing-frames lines only where the command
+// fills ListBox3. A failure leaves in `report` what was gathered before it.
+void gatherReport(CommandReport& report, const Session& session, const BatchPanes& panes,
+                  bool withIncomplete) {
+    report.reportLines = panes.reportLines();
+    report.imageFiles = panes.imageFiles();
+    if (withIncomplete)
+        for (const std::string& id : panes.incompleteIds())
+            for (std::string& message : missingFramesMessages(session, id))
+                report.missingMessages.push_back(std::move(message));
+}
+
+// The message of the error that stopped the step, empty when it ran to its end.
+std::string failureOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        const std::string message = e.what();
+        return message.empty() ? "Unknown error" : message;
+    }
+    return "";
+}
+
+class BatchRunner {
+  public:
+    BatchRunner(BufferedOutput& out, ProgressLine& progress)
+        : out_(out), progress_(progress), panes_(progress) {}
+
+    Session& session() { return session_; }
+    BatchPanes& panes() { return panes_; }
+
+    // Runs one command and prints what it leaves in the panes. A command that stopped
+    // before emptying the report pane never got going (its file could not be opened):
+    // the report pane still shows the previous command, so nothing is printed for it.
+    bool run(std::string_view name, bool withIncomplete, const std::function<void()>& command) {
+        panes_.forgetReportCleared();
+        std::string failure = failureOf(command);
+        if (failure.empty() || panes_.reportWasCleared()) {
+            CommandReport report;
+            // Counting a folder's frames for a missing-frames line can fail like a click would.
+            const std::string reportFailure =
+                failureOf([&] { gatherReport(report, session_, panes_, withIncomplete); });
+            print(report);
+            if (failure.empty())
+                failure = reportFailure;
+        }
+        if (failure.empty())
+            return true;
+        // Standard output goes first, so that a reader of both sees them in order.
+        out_.flush();
+        progress_.clear();
+        writeErrorLine(std::string(name) + ": " + failure);
+        return false;
+    }
+
+  private:
+    void print(const CommandReport& report) {
+        std::string text;
+        appendCommandReport(text, report);
+        out_.write(text);
+    }
+
+    BufferedOutput& out_;
+    ProgressLine& progress_;
+    Session session_;
+    BatchPanes panes_;
+};
+
+} // namespace
+
+int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& progress) {
+    BatchRunner runner(out, progress);
+    std::error_code noFolder;
+    const fs::path workFolder = fs::current_path(noFolder);
+    if (noFolder) {
+        writeErrorLine(ioErrorMessage(noFolder.value()));
+        return 1;
+    }
+    if (const std::string failure =
+            failureOf([&] { prepareWorkFolder(runner.session(), workFolder); });
+        !failure.empty()) {
+        writeErrorLine(failure);
+        return 1;
+    }
+
+    // Commands move the current directory about; the names given are resolved once, here.
+    std::vector<fs::path> files;
+    for (const std::string& name : options.files) {
+        std::error_code ignored;
+        files.push_back(name.empty() ? fs::path() : fs::absolute(name, ignored));
+    }
+
+    bool allCompleted = true;
+    const std::size_t count = files.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = options.files[i];
+        const fs::path& file = files[i];
+        progress.startStep("file " + std::to_string(i + 1) + "/" + std::to_string(count));
+        allCompleted &=
+            runner.run(name, true, [&] { openCapture(runner.session(), runner.panes(), file); });
+    }
+    if (options.puzzles) {
+        progress.startStep("puzzles");
+        allCompleted &= runner.run("--puzzles", false,
+                                   [&] { decodePuzzles(runner.session(), runner.panes()); });
+    }
+    progress.clear();
+
+    out.flush();
+    if (out.failure() != 0) {
+        writeErrorLine("standard output: " + ioErrorMessage(out.failure()));
+        return 1;
+    }
+    return allCompleted ? 0 : 1;
+}
+
+} // namespace zelto

@@ -1,0 +1,26 @@
+#include "batch/capture_kind.h"
+
+#include "core/text.h"
+
+namespace zelto {
+
+namespace {
+bool endsWithIgnoringCase(std::string_view name, std::string_view ending) {
+    return name.size() >= ending.size() &&
+           equalsIgnoringCase(name.substr(name.size() - ending.size()), ending);
+}
+} // namespace
+
+CaptureKind captureKindOf(std::string_view fileName) {
+    // A folder part ending in ".kss/" says nothing about the file itself.
+    const std::size_t slash = fileName.find_last_of('/');
+    if (slash != std::string_view::npos)
+        fileName.remove_prefix(slash + 1);
+    if (endsWithIgnoringCase(fileName, ".kss"))
+        return CaptureKind::Kiss;
+    if (endsWithIgnoringCase(fileName, ".txt"))
+        return CaptureKind::Text;
+    return CaptureKind::Hex;
+}
+
+} // namespace zelto

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+namespace zelto {
+
+// The open command the window would use for a file.
+enum class CaptureKind { Kiss, Text, Hex };
+
+// Chosen by the end of the file name, letter case ignored: ".kss" a KISS capture, ".txt" a
+// monitor text capture, anything else a HEX frame file.
+CaptureKind captureKindOf(std::string_view fileName);
+
+} // namespace zelto

@@ -1,0 +1,146 @@
+#include "decode/frame_fields.h"
+
+#include "core/run_error.h"
+#include "core/text.h"
+
+namespace zelto {
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// "$" followed by the digits, as the run-time library parses it. The common case of two
+// or four valid digits takes no allocation; anything else goes the slow way to its message.
+long parseDollarHex(std::string_view digits1, std::string_view digits2 = {}) {
+    long value = 0;
+    bool ok = !(digits1.empty() && digits2.empty());
+    for (std::string_view part : {digits1, digits2})
+        for (char c : part) {
+            const int d = hexDigit(c);
+            ok = ok && d >= 0;
+            value = value * 16 + d;
+        }
+    if (ok)
+        return value;
+    return toInteger("$" + std::string(digits1) + std::string(digits2));
+}
+
+std::string_view digitsOfByte(std::string_view line, std::size_t byteIndex) {
+    return chars(line, 3 * byteIndex + 1, 2);
+}
+
+bool isHexPair(std::string_view s, std::size_t at) {
+    return hexDigit(s[at]) >= 0 && hexDigit(s[at + 1]) >= 0;
+}
+
+// n two-digit tokens; with trailingBlank every token has its blank, else blanks only between.
+bool isTokenRun(std::string_view s, std::size_t n, bool trailingBlank) {
+    const std::size_t length = 3 * n - (trailingBlank ? 0 : 1);
+    if (s.size() != length)
+        return false;
+    for (std::size_t k = 0; k < n; ++k)
+        if (!isHexPair(s, 3 * k) || (3 * k + 2 < length && s[3 * k + 2] != ' '))
+            return false;
+    return true;
+}
+
+[[noreturn]] void throwNotValidImageId(std::string_view text) {
+    throw RunError("'" + std::string(text) + "' is not a valid image ID");
+}
+
+} // namespace
+
+FrameType classifyLine(std::string_view line) {
+    const std::string_view type = chars(line, 10, 8);
+    if (type == "86 82 05")
+        return FrameType::Text;
+    if (type == "85 82 02")
+        return FrameType::Icon;
+    if (type == "85 82 04")
+        return FrameType::Thumbnail;
+    if (type == "85 82 03")
+        return FrameType::Puzzle;
+    return FrameType::None;
+}
+
+long readByteField(std::string_view line, std::size_t byteIndex) {
+    return parseDollarHex(digitsOfByte(line, byteIndex));
+}
+
+long readWordField(std::string_view line, std::size_t byteIndex) {
+    return parseDollarHex(digitsOfByte(line, byteIndex + 1), digitsOfByte(line, byteIndex));
+}
+
+std::string readBytes(std::string_view line, std::size_t firstByte, long count) {
+    std::string bytes;
+    if (count > 0)
+        bytes.reserve(static_cast<std::size_t>(count));
+    for (long i = 0; i < count; ++i)
+        bytes.push_back(static_cast<char>(readByteField(line, firstByte + i)));
+    return bytes;
+}
+
+std::string hexPairs(std::string_view tokens, long count) {
+    std::string text;
+    for (long i = 0; i < count; ++i)
+        text.push_back(static_cast<char>(parseDollarHex(chars(tokens, 3 * i + 1, 2))));
+    return text;
+}
+
+TextFrame readTextFrame(std::string_view line) {
+    TextFrame frame;
+    const long length = readWordField(line, 6);
+    const long count = length - 1;
+    frame.description =
+        count > 0 ? hexPairs(chars(line, 25, 3 * static_cast<std::size_t>(count)), count) : "";
+    frame.imageId = chars(line, 295, 11);
+    return frame;
+}
+
+IconFrame readIconFrame(std::string_view line) {
+    IconFrame frame;
+    frame.size = readWordField(line, 6);
+    frame.iconId = chars(line, 325, 12);
+    return frame;
+}
+
+ImageFrame readImageFrame(std::string_view line) {
+    ImageFrame frame;
+    frame.imageId = chars(line, 19, 11);
+    frame.imageSize = readWordField(line, 11);
+    frame.frameCount = frame.imageSize / 200 + 1;
+    frame.frameNumber = readWordField(line, 13);
+    frame.remainder = readByteField(line, 10);
+    frame.frameNumberText = chars(line, 40, 5);
+    return frame;
+}
+
+std::string iconBitmap(std::string_view line, const IconFrame& frame) {
+    return readBytes(line, 8, frame.size);
+}
+
+std::string imagePayload(std::string_view line, const ImageFrame& frame) {
+    return readBytes(line, 15, frame.frameNumber > 1 ? 200 : frame.remainder);
+}
+
+void checkImageFrameNames(const ImageFrame& frame) {
+    if (!isTokenRun(frame.imageId, 4, false))
+        throwNotValidImageId(frame.imageId);
+    if (!isTokenRun(frame.frameNumberText, 2, false))
+        throwNotValidImageId(frame.frameNumberText);
+}
+
+void checkIconId(std::string_view iconId) {
+    if (!isTokenRun(iconId, 4, true))
+        throwNotValidImageId(iconId);
+}
+
+} // namespace zelto

@@ -1,0 +1,39 @@
+#include "import/import_steps.h"
+
+#include "core/file_io.h"
+#include "core/run_error.h"
+#include "decode/decoding_pass.h"
+
+#include <system_error>
+
+namespace zelto {
+
+namespace fs = std::filesystem;
+
+void clearPanesForImport(Panes& panes) {
+    apaga(panes);
+    panes.listClear(ListPane::ListBox1);
+    panes.listClear(ListPane::ListBox2);
+    panes.listClear(ListPane::ListBox3);
+    panes.setDescription("");
+}
+
+fs::path fullCapturePath(const fs::path& capture) {
+    std::error_code ec;
+    fs::path full = fs::absolute(capture, ec);
+    return ec ? capture : full;
+}
+
+void enterWorkFolder(const Session& session) {
+    std::error_code ec;
+    fs::current_path(session.workFolder, ec);
+    if (ec)
+        throwIoError(ec.value());
+}
+
+void decodeHexFile(Session& session, Panes& panes, const fs::path& hexFile) {
+    InputFile input(hexFile);
+    calcula(session, panes, input);
+}
+
+} // namespace zelto

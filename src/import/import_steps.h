@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/panes.h"
+#include "core/session.h"
+
+#include <filesystem>
+
+namespace zelto {
+
+// The picture panes, the three lists and Label4 emptied before a capture is read.
+void clearPanesForImport(Panes& panes);
+
+// The capture as the file field shows it: its full path.
+std::filesystem::path fullCapturePath(const std::filesystem::path& capture);
+
+// The working folder becomes the current directory: the decoding pass and the frame store
+// name their files relative to it.
+void enterWorkFolder(const Session& session);
+
+// Opens the HEX frame file just written and runs the decoding pass over it.
+void decodeHexFile(Session& session, Panes& panes, const std::filesystem::path& hexFile);
+
+// Progress is reported once per this many bytes of capture read.
+inline constexpr long kProgressStep = 1L << 20;
+
+} // namespace zelto

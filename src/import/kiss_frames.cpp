@@ -1,0 +1,68 @@
+#include "import/kiss_frames.h"
+
+#include "import/hex_frame_file.h"
+
+#include <cstring>
+
+namespace zelto {
+
+void KissFrameSplitter::feed(std::string_view block, const FrameHandler& onFrame) {
+    std::size_t pos = 0;
+    while (pos < block.size()) {
+        const void* hit = std::memchr(block.data() + pos, kKissDelimiter, block.size() - pos);
+        if (!hit) {
+            if (delimiterSeen_)
+                pending_.append(block.substr(pos));
+            return;
+        }
+        const std::size_t at =
+            static_cast<std::size_t>(static_cast<const char*>(hit) - block.data());
+        if (delimiterSeen_) {
+            const std::string_view run = block.substr(pos, at - pos);
+            if (pending_.empty()) {
+                // The usual case: the whole frame lies in this block and is not copied.
+                if (!run.empty())
+                    onFrame(run);
+            } else {
+                pending_.append(run);
+                onFrame(pending_);
+                pending_.clear();
+            }
+        }
+        delimiterSeen_ = true;
+        pos = at + 1;
+    }
+}
+
+namespace {
+// Calls put(byte) for each byte of the frame once its escapes are resolved.
+template <class Put> void forEachUnescaped(std::string_view raw, Put put) {
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(raw[i]);
+        if (byte != kKissEscape) {
+            put(byte);
+            continue;
+        }
+        if (++i == raw.size())
+            break;
+        const auto next = static_cast<unsigned char>(raw[i]);
+        if (next == kKissEscapedC0)
+            put(kKissDelimiter);
+        else if (next == kKissEscapedDB)
+            put(kKissEscape);
+    }
+}
+} // namespace
+
+void appendWithoutEscapes(std::string& out, std::string_view rawFrame) {
+    out.reserve(out.size() + rawFrame.size());
+    forEachUnescaped(rawFrame, [&out](unsigned char b) { out.push_back(static_cast<char>(b)); });
+}
+
+void appendKissHexLine(std::string& out, std::string_view rawFrame) {
+    out.reserve(out.size() + 3 * rawFrame.size() + kHexLineEnd.size());
+    forEachUnescaped(rawFrame, [&out](unsigned char b) { appendHexToken(out, b); });
+    out.append(kHexLineEnd);
+}
+
+} // namespace zelto

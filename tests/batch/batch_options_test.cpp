@@ -1,0 +1,57 @@
+#include "batch/batch_options.h"
+#include "batch/capture_kind.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelto;
+using Action = BatchOptions::Action;
+
+TEST(BatchArguments, TakesFilesInOrderAndThePuzzlesOptionAnywhere) {
+    auto options = parseBatchArguments({"a.kss", "--puzzles", "b.txt", "c.hex"});
+    EXPECT_EQ(options.action, Action::Decode);
+    EXPECT_TRUE(options.puzzles);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"a.kss", "b.txt", "c.hex"}));
+
+    options = parseBatchArguments({});
+    EXPECT_EQ(options.action, Action::Decode);
+    EXPECT_FALSE(options.puzzles);
+    EXPECT_TRUE(options.files.empty());
+}
+
+TEST(BatchArguments, DoubleDashEndsOptionsAndALoneDashIsAFile) {
+    const auto options = parseBatchArguments({"-", "--", "--puzzles", "--help", "-x"});
+    EXPECT_EQ(options.action, Action::Decode);
+    EXPECT_FALSE(options.puzzles);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"-", "--puzzles", "--help", "-x"}));
+}
+
+TEST(BatchArguments, FirstOfHelpVersionOrUnknownOptionDecides) {
+    EXPECT_EQ(parseBatchArguments({"--help"}).action, Action::Help);
+    EXPECT_EQ(parseBatchArguments({"--version"}).action, Action::Version);
+    EXPECT_EQ(parseBatchArguments({"a.kss", "--version", "--bogus"}).action, Action::Version);
+    EXPECT_EQ(parseBatchArguments({"--bogus", "--help"}).action, Action::UsageError);
+    EXPECT_EQ(parseBatchArguments({"-p"}).action, Action::UsageError);
+    EXPECT_EQ(parseBatchArguments({"--puzzle"}).action, Action::UsageError);
+    EXPECT_EQ(parseBatchArguments({"--PUZZLES"}).action, Action::UsageError);
+}
+
+TEST(BatchArguments, UsageIsOneLineAndVersionNamesTheProgram) {
+    EXPECT_EQ(batchUsageLine().find('\n'), std::string::npos);
+    EXPECT_TRUE(batchUsageLine().starts_with("Usage: Zeltodecoder-batch [--puzzles] [FILE ...]"));
+    EXPECT_EQ(batchVersionLine(), "Zeltodecoder-batch 1.3");
+    EXPECT_TRUE(batchHelpText().starts_with(batchUsageLine() + "\n"));
+    EXPECT_TRUE(batchHelpText().ends_with("\n"));
+}
+
+TEST(CaptureKind, ChosenByTheEndOfTheNameWithoutRegardToCase) {
+    EXPECT_EQ(captureKindOf("pass1.kss"), CaptureKind::Kiss);
+    EXPECT_EQ(captureKindOf("/srv/captures/PASS1.KSS"), CaptureKind::Kiss);
+    EXPECT_EQ(captureKindOf("monitor.txt"), CaptureKind::Text);
+    EXPECT_EQ(captureKindOf("Monitor.TxT"), CaptureKind::Text);
+    EXPECT_EQ(captureKindOf(".kss"), CaptureKind::Kiss);
+    EXPECT_EQ(captureKindOf("pass1.HEX"), CaptureKind::Hex);
+    EXPECT_EQ(captureKindOf("pass1.kss.bak"), CaptureKind::Hex);
+    EXPECT_EQ(captureKindOf("pass1kss"), CaptureKind::Hex);
+    EXPECT_EQ(captureKindOf("old.kss/data"), CaptureKind::Hex);
+    EXPECT_EQ(captureKindOf(""), CaptureKind::Hex);
+}

@@ -1,0 +1,63 @@
+#include "batch/batch_runner.h"
+
+#include "support/test_support.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zelto::test {
+
+BatchFolder::BatchFolder() {
+    static int counter = 0;
+    root_ = fs::temp_directory_path() /
+            ("zelto-batch-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(root_);
+    work_ = root_ / "work";
+    captures_ = root_ / "captures";
+    fs::create_directories(work_);
+    fs::create_directories(captures_);
+}
+
+BatchFolder::~BatchFolder() {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+BatchResult BatchFolder::run(const std::vector<std::string>& arguments, bool workGone) const {
+    const fs::path outPath = root_ / "stdout";
+    const fs::path errPath = root_ / "stderr";
+    std::vector<std::string> argv{ZELTO_BATCH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (auto& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+
+    BatchResult result;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+            ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0)
+            ::_exit(127);
+        if (workGone && ::rmdir(work_.c_str()) != 0)
+            ::_exit(127);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    if (child < 0)
+        return result;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+} // namespace zelto::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zelto::test {
+
+namespace fs = std::filesystem;
+
+// What a run of the built batch decoder left behind.
+struct BatchResult {
+    int status = -1; // exit status, -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// A temporary folder holding an empty working folder "work" and a folder "captures" for
+// input files; removed afterwards.
+class BatchFolder {
+  public:
+    BatchFolder();
+    ~BatchFolder();
+    BatchFolder(const BatchFolder&) = delete;
+    BatchFolder& operator=(const BatchFolder&) = delete;
+
+    const fs::path& work() const { return work_; }
+    const fs::path& captures() const { return captures_; }
+
+    // Runs the batch decoder with `work` as its current directory; with `workGone`, that
+    // directory is removed before the decoder starts.
+    BatchResult run(const std::vector<std::string>& arguments, bool workGone = false) const;
+
+  private:
+    fs::path root_;
+    fs::path work_;
+    fs::path captures_;
+};
+
+} // namespace zelto::test
