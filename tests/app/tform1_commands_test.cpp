@@ -53,8 +53,6 @@ class TForm1Commands : public test::WidgetTest {
         auto* box = pane<ListBox>(list);
         test::click(box->viewport(), box->visualItemRect(box->item(row)).center());
     }
-    // The decoding commands land with the decoding pass; until then they say so.
-    bool decodingMissing() const { return messages.contains(QStringLiteral("Not built yet")); }
 
     test::WorkFolder folder;
     TForm1 form;
@@ -69,6 +67,38 @@ TEST_F(TForm1Commands, StartUpEmptiesTheReportAndTakesTheCurrentFolder) {
     EXPECT_TRUE(reportLines().empty());
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_TRUE(fs::is_regular_file(folder / "ThumbList.txt"));
+}
+
+TEST_F(TForm1Commands, StartUpPreparesAnEmptyFolderAndKeepsAPreparedOne) {
+    fs::remove(folder / "ThumbList.txt");
+    fs::remove(folder / "Thumbs");
+    fs::remove(folder / "Puzzles");
+    {
+        TForm1 fresh;
+        fresh.messageHook = [this](const QString& text) { messages << text; };
+        fresh.show();
+    }
+    EXPECT_EQ(test::readFile(folder / "ThumbList.txt"), "");
+    EXPECT_TRUE(fs::is_directory(folder / "Thumbs"));
+    EXPECT_TRUE(fs::is_directory(folder / "Puzzles"));
+
+    test::writeFile(folder / "ThumbList.txt", " 0A 1B 2C 3D = kept\r\n");
+    test::writeFile(folder / "Thumbs" / "keep.bin", "x");
+    {
+        TForm1 again;
+        again.messageHook = [this](const QString& text) { messages << text; };
+        again.show();
+    }
+    EXPECT_EQ(test::readFile(folder / "ThumbList.txt"), " 0A 1B 2C 3D = kept\r\n");
+    EXPECT_EQ(test::listFolder(folder / "Thumbs"), std::vector<std::string>{"keep.bin"});
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(TForm1Commands, StartUpRunsOnTheFirstShowOnly) {
+    form.panes().reportAppend("a report line");
+    form.hide();
+    form.show();
+    EXPECT_EQ(reportLines(), std::vector<std::string>{"a report line"});
 }
 
 TEST_F(TForm1Commands, ResizeToggleTwiceBringsBackTheNormalLayout) {
@@ -270,8 +300,6 @@ class DecodedHexFile : public TForm1Commands {
 TEST_F(DecodedHexFile, FillsThePanes) {
     form.Label1Click(); // the command brings back the normal layout
     open();
-    if (decodingMissing())
-        GTEST_SKIP() << "the decoding pass is not in this build yet";
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
 
     std::vector<std::string> expected;
@@ -325,8 +353,6 @@ TEST_F(DecodedHexFile, ATypedMissingFileStopsAfterClearingThePanes) {
     const fs::path missing = folder / "nothere.HEX";
     chosenFile = QString::fromStdString(missing.string());
     form.OpenHEXfile1Click();
-    if (decodingMissing())
-        GTEST_SKIP() << "the decoding pass is not in this build yet";
     EXPECT_EQ(messages, QStringList{QStringLiteral("File not found")});
     for (const char* name : kStrip)
         EXPECT_FALSE(pane<PictureBox>(name)->hasPicture()) << name;
@@ -337,6 +363,34 @@ TEST_F(DecodedHexFile, ATypedMissingFileStopsAfterClearingThePanes) {
     EXPECT_TRUE(pane<QLabel>("Label4")->text().isEmpty());
     EXPECT_EQ(pane<QLineEdit>("Edit1")->text(), QString::fromStdString(missing.string()));
     EXPECT_EQ(reportLines(), std::vector<std::string>{"old report"});
+}
+
+TEST_F(DecodedHexFile, ClicksOnTheListsShowWhatTheyName) {
+    open();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+
+    clickEntry("ListBox1", 8);
+    EXPECT_EQ(pane<PictureBox>("Image8")->picture().size(), QSize(8, 8));
+    for (const char* name : kStrip)
+        EXPECT_FALSE(pane<PictureBox>(name)->hasPicture()) << name;
+
+    form.panes().setDescription("something else");
+    form.apaga();
+    clickEntry("ListBox2", 0);
+    EXPECT_EQ(pane<PictureBox>("Image7")->picture().size(), QSize(40, 30));
+    EXPECT_EQ(pane<QLabel>("Label4")->text(), QStringLiteral("Satellite test card"));
+
+    form.panes().setDescription("other");
+    test::click(pane("Label4"), QPoint(2, 2));
+    EXPECT_EQ(pane<QLabel>("Label4")->text(), QStringLiteral("Satellite test card"));
+
+    form.Label1Click();
+    form.findChild<QAction*>(QStringLiteral("Allreceivedicons1"))->trigger();
+    EXPECT_EQ(listEntries("ListBox1").size(), 9);
+    EXPECT_EQ(pane("Memo1")->height(), 113);
+    form.findChild<QAction*>(QStringLiteral("humbnails1"))->trigger();
+    EXPECT_EQ(listEntries("ListBox2"), QStringList{QStringLiteral("thumb 0A 1B 2C 3D.jpg")});
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace
