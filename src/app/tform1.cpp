@@ -67,15 +67,16 @@ void TForm1::showMessage(const QString& text) {
 }
 
 void TForm1::runCommand(const std::function<void()>& command) {
+    panes_->beginCommand();
     try {
         command();
     } catch (const std::exception& error) {
         // RunError carries the run-time message; anything else is shown the same way rather
         // than ending the program.
-        panes_->flushReport();
+        panes_->endCommand();
         showMessage(fromWindows1252(error.what()));
     }
-    panes_->flushReport();
+    panes_->endCommand();
 }
 
 QString TForm1::askForFile(const QString& filter) {

@@ -18,7 +18,8 @@ constexpr int kReportHeight = 113;
 
 WindowPanes::WindowPanes(const PaneWidgets& widgets,
                          std::function<void(const QString&)> showMessage)
-    : widgets_(widgets), showMessage_(std::move(showMessage)), report_(widgets.memo1) {}
+    : widgets_(widgets), showMessage_(std::move(showMessage)), report_(widgets.memo1),
+      progress_(widgets.window) {}
 
 void WindowPanes::reportClear() {
     report_.clear();
@@ -90,6 +91,15 @@ void WindowPanes::repaint() {
 void WindowPanes::message(std::string_view text) {
     report_.flush();
     showMessage_(fromWindows1252(text));
+}
+
+void WindowPanes::progress(std::string_view stage, long done, long total) {
+    progress_.report(stage, done, total);
+}
+
+void WindowPanes::endCommand() {
+    progress_.end();
+    report_.flush();
 }
 
 void setAutoWidthText(QLabel* label, const QString& text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_progress.h"
 #include "app/report_pane.h"
 #include "core/panes.h"
 
@@ -53,9 +54,12 @@ class WindowPanes : public Panes {
     void normalLayout() override;
     void repaint() override;
     void message(std::string_view text) override;
+    void progress(std::string_view stage, long done, long total) override;
 
-    // Puts the lines appended so far into the report pane.
-    void flushReport() { report_.flush(); }
+    // Around every command: a long one shows its progress.
+    void beginCommand() { progress_.begin(); }
+    void endCommand();
+
     PictureBox* picture(PicturePane pane) const;
     ListBox* list(ListPane pane) const;
 
@@ -63,6 +67,7 @@ class WindowPanes : public Panes {
     PaneWidgets widgets_;
     std::function<void(const QString&)> showMessage_;
     mutable ReportPane report_;
+    CommandProgress progress_;
 };
 
 // Label4 sizes itself to its text; its height stays 13.
