@@ -42,6 +42,24 @@ LogLookup lookupDescription(const std::filesystem::path& log, std::string_view i
     return result;
 }
 
+DescriptionIndex::DescriptionIndex(const std::filesystem::path& log) {
+    InputFile in(log);
+    std::string line;
+    while (in.readLine(line)) {
+        hasLines_ = true;
+        lastDescription_.insert_or_assign(std::string(logLineId(line)),
+                                          std::string(logLineDescription(line)));
+    }
+}
+
+LogLookup DescriptionIndex::find(std::string_view imageId) const {
+    LogLookup result;
+    result.hasLines = hasLines_;
+    if (const auto it = lastDescription_.find(std::string(imageId)); it != lastDescription_.end())
+        result.description = it->second;
+    return result;
+}
+
 void DescriptionLog::noteLine(std::string_view line) {
     if (line.ends_with('\r'))
         line.remove_suffix(1);

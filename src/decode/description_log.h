@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +29,18 @@ struct LogLookup {
 
 // The description lookup every reader uses (exact ID match, last match wins).
 LogLookup lookupDescription(const std::filesystem::path& log, std::string_view imageId);
+
+// The whole log read once, for a command that looks up many images: each lookup then gives
+// what lookupDescription would give.
+class DescriptionIndex {
+  public:
+    explicit DescriptionIndex(const std::filesystem::path& log);
+    LogLookup find(std::string_view imageId) const;
+
+  private:
+    bool hasLines_ = false;
+    std::unordered_map<std::string, std::string> lastDescription_;
+};
 
 // The lines of the log, in file order.
 std::vector<std::string> readLogLines(const std::filesystem::path& log);

@@ -38,27 +38,25 @@ std::vector<std::string> puzzleFolders(const fs::path& puzzles) {
 
 // Label4 after each puzzle: the last log line of the most recently assembled puzzle wins,
 // other lines leave the label alone, and only a log without any line says so. The log is
-// read again only when that puzzle changes, so a long run of puzzles reads it few times.
+// read once, when the first puzzle needs it.
 class PuzzleDescriber {
   public:
     explicit PuzzleDescriber(std::filesystem::path log) : log_(std::move(log)) {}
 
     void describe(const std::string& puzzleId, Panes& panes) {
-        if (!found_ || puzzleId != lookedUpId_) {
-            found_ = lookupDescription(log_, puzzleId);
-            lookedUpId_ = puzzleId;
-        }
-        if (!found_->hasLines)
+        if (!index_)
+            index_.emplace(log_);
+        const LogLookup found = index_->find(puzzleId);
+        if (!found.hasLines)
             panes.setDescription(kNotYetReceived);
         // Log lines shorter than a whole ID never match, so neither does an empty ID.
-        else if (found_->description && puzzleId.size() == kImageIdLength)
-            panes.setDescription(*found_->description);
+        else if (found.description && puzzleId.size() == kImageIdLength)
+            panes.setDescription(*found.description);
     }
 
   private:
     std::filesystem::path log_;
-    std::string lookedUpId_;
-    std::optional<LogLookup> found_;
+    std::optional<DescriptionIndex> index_;
 };
 
 } // namespace

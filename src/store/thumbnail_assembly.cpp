@@ -4,6 +4,8 @@
 #include "decode/description_log.h"
 #include "store/frame_store.h"
 
+#include <optional>
+
 namespace zelto {
 
 namespace fs = std::filesystem;
@@ -26,6 +28,7 @@ void assembleThumbnails(Session& session, Panes& panes) {
     const fs::path thumbs = session.workFolder / "Thumbs";
     const auto& folders = session.memo4.entries();
     long done = 0;
+    std::optional<DescriptionIndex> descriptions; // read when the first thumbnail needs it
     for (const std::string& folder : folders) {
         panes.progress("Assembling thumbnails", ++done, static_cast<long>(folders.size()));
         const long received = frameFileCount(thumbs / folder);
@@ -43,8 +46,9 @@ void assembleThumbnails(Session& session, Panes& panes) {
         panes.listSelectLast(ListPane::ListBox2);
 
         session.currentImageId = chars(name, 7, 11);
-        const LogLookup found =
-            lookupDescription(session.workFolder / kLogName, session.currentImageId);
+        if (!descriptions)
+            descriptions.emplace(session.workFolder / kLogName);
+        const LogLookup found = descriptions->find(session.currentImageId);
         // A log without any line leaves the label as it was.
         if (found.hasLines)
             panes.setDescription(found.description ? *found.description : kNotYetReceived);
