@@ -59,11 +59,17 @@ std::string ImageCatalogue::newDescription() {
     text += ", exp 1/" + std::to_string(exposures[random_.between(0, 3)]);
     if (random_.perMille(500)) {
         // Descriptions are raw bytes: the degree sign is the Latin-1 byte B0.
-        text += ", T=" + std::to_string(random_.between(-20, 45)) + "\xB0" + "C";
+        text +=
+            ", T=" + std::to_string(random_.between(-20, 45)) + (asciiOnly_ ? " " : "\xB0") + "C";
     }
     if (random_.perMille(300))
-        text += ", station report welcome at the ATHENOXAT-1 team";
-    text.resize(std::min<std::size_t>(text.size(), random_.between(20, 90)));
+        text += ", station reports welcome at the ATHENOXAT-1 team";
+    // Longer than this image's limit: cut after a whole item of the list.
+    const auto limit = static_cast<std::size_t>(random_.between(20, 90));
+    if (text.size() > limit) {
+        const std::size_t comma = text.rfind(", ", limit);
+        text.resize(comma != std::string::npos && comma >= 20 ? comma : limit);
+    }
     return text;
 }
 

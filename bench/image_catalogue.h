@@ -54,6 +54,8 @@ class ImageCatalogue {
     SatelliteIcon newIcon(const SatelliteImage& image);
 
     SeededRandom& random() { return random_; }
+    // Descriptions of plain ASCII only, for captures meant to be read on screen.
+    void setAsciiOnly(bool asciiOnly) { asciiOnly_ = asciiOnly; }
 
   private:
     FrameId newId();
@@ -64,6 +66,7 @@ class ImageCatalogue {
     const RgbPicture* picture_;
     std::set<FrameId> ids_;
     long made_ = 0;
+    bool asciiOnly_ = false;
 };
 
 } // namespace zelto::bench

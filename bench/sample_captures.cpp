@@ -33,11 +33,12 @@ class SampleCapture {
 
 void writeSamples(const std::filesystem::path& folder) {
     ImageCatalogue catalogue(SeededRandom(20240601), nullptr);
+    catalogue.setAsciiOnly(true);
     SeededRandom& random = catalogue.random();
-    // A: a thumbnail of 6 frames; B: a thumbnail of 9 frames and a puzzle of 20;
+    // A: a thumbnail of 6 frames; B: a thumbnail of 9 frames and a puzzle of 30;
     // C: a thumbnail of 3 frames.
     auto a = catalogue.newImage(1000 + 137, 0);
-    auto b = catalogue.newImage(1600 + 93, 3800 + 41);
+    auto b = catalogue.newImage(1600 + 93, 5800 + 41);
     auto c = catalogue.newImage(400 + 166, 0);
     const SatelliteIcon iconA = catalogue.newIcon(*a);
     const SatelliteIcon iconB = catalogue.newIcon(*b);
@@ -55,7 +56,7 @@ void writeSamples(const std::filesystem::path& folder) {
     pass1.add(textFrame(pass1.sequence(), b->id(), b->description()));
     pass1.add(iconFrame(pass1.sequence(), iconB.id, iconB.bitmap));
     pass1.images(ImageKind::Thumbnail, *b, 9, 5);
-    pass1.images(ImageKind::Puzzle, *b, 20, 9);
+    pass1.images(ImageKind::Puzzle, *b, 30, 15);
     pass1.add(otherFrame(pass1.sequence(), 30, random)); // too short to be kept
     pass1.add(otherFrame(pass1.sequence(), 90, random));
     pass1.add(otherFrame(pass1.sequence(), 400, random)); // too long to be kept
@@ -67,9 +68,9 @@ void writeSamples(const std::filesystem::path& folder) {
     pass2.add(textFrame(pass2.sequence(), b->id(), b->description()));
     pass2.images(ImageKind::Thumbnail, *b, 4, 1);
     pass2.image(ImageKind::Thumbnail, *b, 7); // again, from the next turn of the beacon
-    pass2.images(ImageKind::Puzzle, *b, 8, 1);
+    pass2.images(ImageKind::Puzzle, *b, 14, 1);
     pass2.add(iconFrame(pass2.sequence(), iconA.id, iconA.bitmap));
-    pass2.images(ImageKind::Puzzle, *b, 12, 10);
+    pass2.images(ImageKind::Puzzle, *b, 18, 16);
     pass2.add(otherFrame(pass2.sequence(), 100, random));
     text.close();
 
