@@ -1,0 +1,88 @@
+#include "app/list_box.h"
+
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+namespace zelto {
+
+namespace {
+
+constexpr int kEntryHeight = 13;
+
+class FixedHeightDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), kEntryHeight};
+    }
+};
+
+// Sets a flag for the lifetime of a scope.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+
+  private:
+    bool& flag_;
+};
+
+} // namespace
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new FixedHeightDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::currentRowChanged, this, &ListBox::onCurrentRowChanged);
+}
+
+void ListBox::selectLastQuietly() {
+    FlagScope quiet(fromCode_);
+    setCurrentRow(count() - 1);
+}
+
+bool ListBox::selectedText(QString& text) const {
+    const QListWidgetItem* entry = currentItem();
+    if (entry == nullptr)
+        return false;
+    text = entry->text();
+    return true;
+}
+
+void ListBox::onCurrentRowChanged(int row) {
+    if (fromCode_ || row < 0)
+        return;
+    // A mouse selection is reported once, when the button is released.
+    if (mouseDown_) {
+        changedWhileDown_ = true;
+        return;
+    }
+    emit userSelected();
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        mouseDown_ = true;
+        changedWhileDown_ = false;
+        pressedOnEntry_ = itemAt(event->position().toPoint()) != nullptr;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !mouseDown_)
+        return;
+    mouseDown_ = false;
+    if ((pressedOnEntry_ || changedWhileDown_) && currentRow() >= 0)
+        emit userSelected();
+}
+
+// Qt makes the first entry current when the list gets the focus from the keyboard; that is
+// not the operator's choice of an entry.
+void ListBox::focusInEvent(QFocusEvent* event) {
+    FlagScope quiet(fromCode_);
+    QListWidget::focusInEvent(event);
+}
+
+} // namespace zelto

@@ -1,0 +1,15 @@
+#include "app/tform1.h"
+#include "ui/tform2.h"
+#include "ui/tform3.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    zelto::TForm1 Form1;
+    auto* Form2 = new zelto::TForm2(&Form1);
+    auto* Form3 = new zelto::TForm3(&Form1);
+    Form1.setSecondaryWindows(Form2, Form3);
+    Form1.show();
+    return application.exec();
+}

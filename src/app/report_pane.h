@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPlainTextEdit;
+
+namespace zelto {
+
+// The report pane Memo1 fed line by line. Lines wait in a buffer and go into the pane in one
+// block on flush(), so a pass of thousands of frames does not redraw the pane per line.
+// Reading the pane flushes first.
+class ReportPane {
+  public:
+    explicit ReportPane(QPlainTextEdit* edit) : edit_(edit) {}
+
+    void clear();
+    void append(std::string_view line);
+    void appendToLast(std::string_view text);
+    std::vector<std::string> lines();
+    void flush();
+
+  private:
+    QPlainTextEdit* edit_;
+    std::vector<std::string> pending_;
+    // An empty pane and a pane holding one empty line look alike in the text document.
+    bool holdsLines_ = false;
+};
+
+} // namespace zelto

@@ -1,0 +1,250 @@
+// The main window's handlers: each runs its command through the core and shows a failure's
+// message in a box.
+#include "app/tform1.h"
+
+#include "app/file_filter.h"
+#include "app/list_box.h"
+#include "app/picture_box.h"
+#include "app/text_codec.h"
+#include "app/window_panes.h"
+#include "core/run_error.h"
+#include "decode/decoding_pass.h"
+#include "decode/description_log.h"
+#include "decode/open_hex.h"
+#include "import/kiss_import.h"
+#include "import/text_import.h"
+#include "store/frame_store.h"
+#include "store/puzzle_assembly.h"
+#include "store/work_folder.h"
+#include "ui/browsing.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace zelto {
+
+namespace {
+
+constexpr int kReportHeight = 113;
+constexpr int kExpandedReportHeight = 657;
+
+std::filesystem::path pathOf(const QString& chosen) {
+    const QByteArray bytes = QFile::encodeName(QFileInfo(chosen).absoluteFilePath());
+    return std::filesystem::path(
+        std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QString programName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+} // namespace
+
+Panes& TForm1::panes() {
+    return *panes_;
+}
+
+void TForm1::setSecondaryWindows(QWidget* about, QWidget* help) {
+    about_ = about;
+    help_ = help;
+}
+
+void TForm1::showMessage(const QString& text) {
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, programName(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::runCommand(const std::function<void()>& command) {
+    panes_->beginCommand();
+    try {
+        command();
+    } catch (const std::exception& error) {
+        // RunError carries the run-time message; anything else is shown the same way rather
+        // than ending the program.
+        panes_->endCommand();
+        showMessage(fromWindows1252(error.what()));
+    }
+    panes_->endCommand();
+}
+
+QString TForm1::askForFile(const QString& filter) {
+    if (openDialogHook)
+        return openDialogHook(filter);
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name of a file that does not exist is taken; opening it reports the error.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(filter);
+    dialog.setDirectory(QDir::currentPath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_ || event->spontaneous())
+        return;
+    shownOnce_ = true;
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // The Help and About windows go with the main window.
+    for (QWidget* window : {about_, help_})
+        if (window != nullptr)
+            window->hide();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormShow() {
+    runCommand([this] {
+        panes_->reportClear();
+        prepareWorkFolder(session_, std::filesystem::current_path());
+    });
+}
+
+void TForm1::OpenKSSfile1Click() {
+    runCommand([this] {
+        const QString chosen =
+            askForFile(dialogFilter(QStringLiteral("Kiss files (*.kss)"), QStringLiteral("*.KSS")));
+        if (!chosen.isEmpty())
+            openKissFile(session_, *panes_, pathOf(chosen));
+    });
+}
+
+void TForm1::txtTOhexClick() {
+    runCommand([this] {
+        const QString chosen =
+            askForFile(dialogFilter(QStringLiteral("txt files (*.txt)"), QStringLiteral("*.txt")));
+        if (!chosen.isEmpty())
+            openTextFile(session_, *panes_, pathOf(chosen));
+    });
+}
+
+void TForm1::OpenHEXfile1Click() {
+    runCommand([this] {
+        const QString chosen =
+            askForFile(dialogFilter(QStringLiteral("HEX files(*.hex)"), QStringLiteral("*.hex")));
+        if (!chosen.isEmpty())
+            openHexFile(session_, *panes_, pathOf(chosen));
+    });
+}
+
+// The log opens in the desktop's editor for text files; the outcome is not reported.
+void TForm1::Openlogfile1Click() {
+    const std::filesystem::path log = session_.workFolder / kLogName;
+    const QUrl url =
+        QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(log.string())));
+    if (openUrlHook)
+        openUrlHook(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+void TForm1::humbnails1Click() {
+    runCommand([this] { showAllThumbnails(session_, *panes_); });
+}
+
+void TForm1::Allreceivedicons1Click() {
+    runCommand([this] { showAllIcons(session_, *panes_); });
+}
+
+void TForm1::Decode1Click() {
+    runCommand([this] { decodePuzzles(session_, *panes_); });
+}
+
+void TForm1::showToolWindow(QWidget* window) {
+    if (window == nullptr)
+        return;
+    if (window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    window->show();
+    window->activateWindow();
+}
+
+void TForm1::helpClick() {
+    showToolWindow(help_);
+}
+
+void TForm1::About1Click() {
+    showToolWindow(about_);
+}
+
+// The resize toggle: the report pane over the whole lower window, or back to normal.
+void TForm1::Label1Click() {
+    if (Memo1->height() == kReportHeight) {
+        Memo1->resize(Memo1->width(), kExpandedReportHeight);
+        ListBox1->hide();
+        ListBox2->hide();
+        ListBox3->hide();
+        return;
+    }
+    panes_->normalLayout();
+}
+
+void TForm1::ListBox1Click() {
+    QString entry;
+    if (ListBox1->selectedText(entry))
+        runCommand([&] { showIcon(session_, *panes_, toWindows1252(entry)); });
+}
+
+void TForm1::ListBox2Click() {
+    QString entry;
+    if (ListBox2->selectedText(entry))
+        runCommand([&] { showImage(session_, *panes_, toWindows1252(entry)); });
+}
+
+void TForm1::ListBox3Click() {
+    QString entry;
+    if (!ListBox3->selectedText(entry))
+        return;
+    runCommand([&] {
+        for (const std::string& text : missingFramesMessages(session_, toWindows1252(entry)))
+            panes_->message(text);
+    });
+}
+
+void TForm1::Image7Click() {
+    Image7->setStretch(!Image7->stretch());
+}
+
+void TForm1::Image8Click() {
+    Image8->setStretch(!Image8->stretch());
+}
+
+void TForm1::Label4Click() {
+    runCommand([this] { descriptionFromReport(session_, *panes_); });
+}
+
+void TForm1::calcula(InputFile& input) {
+    zelto::calcula(session_, *panes_, input);
+}
+
+void TForm1::apaga() {
+    zelto::apaga(*panes_);
+}
+
+} // namespace zelto

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "core/file_io.h"
+#include "core/session.h"
+
+#include <QMainWindow>
+#include <QUrl>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+
+namespace zelto {
+
+class ClickLabel;
+class ListBox;
+class PictureBox;
+class WindowPanes;
+class Panes;
+
+// The main window: the menu, the report pane, the three lists, the ten picture panes, the file
+// field and the description label, and the handlers behind them. Each handler runs one command
+// to its end; a failure ends it with its message in a box and leaves the window usable.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The About and Help windows, shown by the two top-level menu commands.
+    void setSecondaryWindows(QWidget* about, QWidget* help);
+
+    // Answer the open dialogs, take the messages and the shell requests in place of the
+    // operator and the desktop (tests and benchmarks). Unset: real dialogs and boxes.
+    std::function<QString(const QString& filter)> openDialogHook;
+    std::function<void(const QString& text)> messageHook;
+    std::function<void(const QUrl& url)> openUrlHook;
+
+    Session& session() { return session_; }
+    Panes& panes();
+
+    // Start-up, on the first show.
+    void FormShow();
+
+    // Menu commands.
+    void OpenKSSfile1Click();
+    void txtTOhexClick();
+    void OpenHEXfile1Click();
+    void Openlogfile1Click();
+    void Exit1Click();
+    void humbnails1Click();
+    void Allreceivedicons1Click();
+    void Decode1Click();
+    void helpClick();
+    void About1Click();
+
+    // Clicks on panes.
+    void Label1Click();
+    void ListBox1Click();
+    void ListBox2Click();
+    void ListBox3Click();
+    void Image7Click();
+    void Image8Click();
+    void Label4Click();
+
+    // The decoding pass over an open HEX frame file, with thumbnail assembly.
+    void calcula(InputFile& input);
+    // Empties the ten picture panes.
+    void apaga();
+
+    // A modal box titled with the program's name (or the message hook).
+    void showMessage(const QString& text);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildPanes();
+    void buildMenu();
+    void loadBuiltinPictures();
+    QAction* addCommand(QMenu* menu, const QString& caption, const QString& name,
+                        void (TForm1::*handler)());
+    // Runs a command; a failure ends it with its message.
+    void runCommand(const std::function<void()>& command);
+    // The file the operator picks; empty when the dialog is cancelled.
+    QString askForFile(const QString& filter);
+    void showToolWindow(QWidget* window);
+
+    Session session_;
+    std::unique_ptr<WindowPanes> panes_;
+    bool shownOnce_ = false;
+    QWidget* about_ = nullptr;
+    QWidget* help_ = nullptr;
+
+    QLineEdit* Edit1 = nullptr;
+    ClickLabel* Label1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    ListBox* ListBox1 = nullptr;
+    ListBox* ListBox2 = nullptr;
+    ListBox* ListBox3 = nullptr;
+    ClickLabel* Label4 = nullptr;
+    PictureBox* Image7 = nullptr;
+    PictureBox* Image8 = nullptr;
+};
+
+} // namespace zelto
