@@ -231,8 +231,8 @@ capture_size() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f MB", b / 10
     echo "- Program: commit $commit$dirty, build type ${buildType:-RelWithDebInfo, the project default}"
     echo "- Runs per row: $runs, each in a fresh working folder; the median is reported"
     echo "- Captures (seed $seed): day.kss of $frames frames ($(capture_size "$d/day/day.kss")), day.txt ($(capture_size "$d/day/day.txt")), 1/4 day ($(capture_size "$d/quarter/day.kss")), 4 days ($(capture_size "$d/4x/day.kss")), quiet ($(capture_size "$d/quiet/day.kss"))"
-    [ -n "$picture" ] && echo "- Pictures partly cut from ${picture#"$root"/}"
     for line in "${summaries[@]}"; do echo "  - $line"; done
+    [ -n "$picture" ] && echo "- Pictures of the captures partly cut from ${picture#"$root"/}, partly drawn by the generator"
     [ -z "$batch" ] && echo "- Zeltodecoder-batch was not built: its rows are missing"
     [ -z "$window" ] && echo "- zelto-window-bench was not built: the window row is missing"
     echo
