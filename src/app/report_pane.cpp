@@ -25,12 +25,18 @@ QString paneText(std::string_view bytes) {
 
 void ReportPane::clear() {
     pending_.clear();
+    pendingBytes_ = 0;
     holdsLines_ = false;
     edit_->clear();
 }
 
 void ReportPane::append(std::string_view line) {
     pending_.emplace_back(line);
+    // A capture of tens of thousands of frames goes in by the megabyte, so that the lines
+    // are never held twice at once, waiting and in the pane.
+    pendingBytes_ += line.size();
+    if (pendingBytes_ >= kFlushBytes)
+        flush();
 }
 
 void ReportPane::appendToLast(std::string_view text) {
@@ -62,6 +68,7 @@ void ReportPane::flush() {
         block.append(paneText(pending_[i]));
     }
     pending_.clear();
+    pendingBytes_ = 0;
     holdsLines_ = true;
 
     QTextCursor cursor(edit_->document());

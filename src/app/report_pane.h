@@ -23,7 +23,10 @@ class ReportPane {
 
   private:
     QPlainTextEdit* edit_;
+    static constexpr std::size_t kFlushBytes = 1 << 20;
+
     std::vector<std::string> pending_;
+    std::size_t pendingBytes_ = 0;
     // An empty pane and a pane holding one empty line look alike in the text document.
     bool holdsLines_ = false;
 };

@@ -23,15 +23,26 @@ void BatchPanes::reportClear() {
 }
 
 void BatchPanes::reportAppend(std::string_view line) {
-    memo1_.emplace_back(line);
+    memo1_.append(line);
+    memo1_.push_back('\n');
     if (isFrameLine(line))
         progress_.frameDecoded();
 }
 
 void BatchPanes::reportAppendToLast(std::string_view text) {
     if (memo1_.empty())
-        memo1_.emplace_back();
-    memo1_.back().append(text);
+        memo1_.push_back('\n');
+    memo1_.insert(memo1_.size() - 1, text);
+}
+
+std::vector<std::string> BatchPanes::reportLines() const {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < memo1_.size();) {
+        const std::size_t end = memo1_.find('\n', start);
+        lines.emplace_back(memo1_, start, end - start);
+        start = end + 1;
+    }
+    return lines;
 }
 
 std::vector<std::string>* BatchPanes::listOf(ListPane list) {

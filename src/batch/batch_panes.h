@@ -25,7 +25,9 @@ class BatchPanes : public Panes {
     void reportClear() override;
     void reportAppend(std::string_view line) override;
     void reportAppendToLast(std::string_view text) override;
-    std::vector<std::string> reportLines() const override { return memo1_; }
+    std::vector<std::string> reportLines() const override;
+    // The report pane's lines, each with an LF end.
+    std::string_view reportText() const { return memo1_; }
 
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
@@ -48,7 +50,8 @@ class BatchPanes : public Panes {
     std::vector<std::string>* listOf(ListPane list);
 
     ProgressLine& progress_;
-    std::vector<std::string> memo1_;
+    // One block rather than a string per line: a day's capture lists tens of thousands.
+    std::string memo1_;
     std::vector<std::string> listBox2_;
     std::vector<std::string> listBox3_;
     bool reportCleared_ = false;

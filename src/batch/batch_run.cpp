@@ -44,12 +44,10 @@ void openCapture(Session& session, Panes& panes, const fs::path& file) {
 // fills ListBox3. A failure leaves in `report` what was gathered before it.
 void gatherReport(CommandReport& report, const Session& session, const BatchPanes& panes,
                   bool withIncomplete) {
-    report.reportLines = panes.reportLines();
+    report.reportText = panes.reportText();
     report.imageFiles = panes.imageFiles();
     if (withIncomplete)
-        for (const std::string& id : panes.incompleteIds())
-            for (std::string& message : missingFramesMessages(session, id))
-                report.missingMessages.push_back(std::move(message));
+        report.missingMessages = missingFramesMessages(session, panes.incompleteIds());
 }
 
 // The message of the error that stopped the step, empty when it ran to its end.
@@ -97,9 +95,7 @@ class BatchRunner {
 
   private:
     void print(const CommandReport& report) {
-        std::string text;
-        appendCommandReport(text, report);
-        out_.write(text);
+        writeCommandReport(report, [this](std::string_view bytes) { out_.write(bytes); });
     }
 
     BufferedOutput& out_;

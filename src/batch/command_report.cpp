@@ -2,19 +2,17 @@
 
 namespace zelto {
 
-void appendCommandReport(std::string& out, const CommandReport& report) {
-    for (const std::string& line : report.reportLines) {
-        out += line;
-        out += '\n';
-    }
+void writeCommandReport(const CommandReport& report,
+                        const std::function<void(std::string_view)>& write) {
+    write(report.reportText);
     for (const std::string& file : report.imageFiles) {
-        out += "Image: ";
-        out += file;
-        out += '\n';
+        write("Image: ");
+        write(file);
+        write("\n");
     }
     for (const std::string& message : report.missingMessages) {
-        out += message;
-        out += '\n';
+        write(message);
+        write("\n");
     }
 }
 

@@ -27,12 +27,13 @@ void writeAll(int fd, const char* data, std::size_t size) {
     }
 }
 
-fs::path partialPathFor(const fs::path& finalPath) {
+std::string partialPathFor(const std::string& finalPath) {
     static std::atomic<unsigned> counter{0};
     static const pid_t processId = ::getpid();
-    const std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
-                             std::to_string(counter++) + "-" + finalPath.filename().string();
-    return finalPath.parent_path() / name;
+    const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
+    return finalPath.substr(0, nameStart) + std::string(kPartialPrefix) +
+           std::to_string(processId) + "-" + std::to_string(counter++) + "-" +
+           finalPath.substr(nameStart);
 }
 } // namespace
 
@@ -119,7 +120,7 @@ bool InputFile::readLine(std::string& line) {
     return any;
 }
 
-WholeFile::WholeFile(fs::path finalPath) : finalPath_(std::move(finalPath)) {
+WholeFile::WholeFile(std::string finalPath) : finalPath_(std::move(finalPath)) {
     tempPath_ = partialPathFor(finalPath_);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
@@ -167,7 +168,7 @@ void WholeFile::commit() {
 
 namespace {
 // Whether the file holds exactly these bytes already; any doubt answers no.
-bool holdsExactly(const fs::path& path, std::string_view bytes) {
+bool holdsExactly(const std::string& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -184,7 +185,7 @@ bool holdsExactly(const fs::path& path, std::string_view bytes) {
 }
 } // namespace
 
-void writeWholeFile(const fs::path& path, std::string_view bytes) {
+void writeWholeFile(const std::string& path, std::string_view bytes) {
     // A frame received again is usually the same frame: leaving the file alone spares the
     // file system a new inode and a replacing rename, which cost far more than this read.
     if (holdsExactly(path, bytes))

@@ -37,7 +37,9 @@ class InputFile {
 // under the final name as it was.
 class WholeFile {
   public:
-    explicit WholeFile(fs::path finalPath);
+    // Paths are plain strings here (a std::filesystem::path converts to one): the decoding
+    // pass writes thousands of small files and need not split each path into parts.
+    explicit WholeFile(std::string finalPath);
     ~WholeFile();
     WholeFile(const WholeFile&) = delete;
     WholeFile& operator=(const WholeFile&) = delete;
@@ -48,15 +50,15 @@ class WholeFile {
   private:
     void flush();
 
-    fs::path finalPath_;
-    fs::path tempPath_;
+    std::string finalPath_;
+    std::string tempPath_;
     int fd_ = -1;
     std::string buffer_;
 };
 
 // Writes a complete small file in one go through WholeFile; a file that holds these bytes
 // already is left as it is.
-void writeWholeFile(const fs::path& path, std::string_view bytes);
+void writeWholeFile(const std::string& path, std::string_view bytes);
 
 // The whole content of a file.
 std::string readWholeFile(const fs::path& path);

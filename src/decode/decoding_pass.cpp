@@ -19,7 +19,9 @@ namespace {
 class Pass {
   public:
     Pass(Session& session, Panes& panes)
-        : session_(session), panes_(panes), log_(session.workFolder / kLogName) {}
+        : session_(session), panes_(panes), log_(session.workFolder / kLogName),
+          workFolder_(session.workFolder.native() + "/"), thumbs_(workFolder_ + "Thumbs/"),
+          puzzles_(workFolder_ + "Puzzles/") {}
 
     void handle(std::string_view line) {
         switch (classifyLine(line)) {
@@ -56,7 +58,7 @@ class Pass {
         checkIconId(frame.iconId);
         panes_.reportAppend(iconReportLine(frame));
         const std::string name = "icon" + frame.iconId + ".bmp";
-        writeWholeFile(session_.workFolder / name, iconBitmap(line, frame));
+        writeWholeFile(workFolder_ + name, iconBitmap(line, frame));
         panes_.listAppend(ListPane::ListBox1, name);
         PicturePane slot;
         if (iconStripSlot(++iconCount_, slot))
@@ -70,17 +72,17 @@ class Pass {
         panes_.reportAppend(imageReportLine(type, frame));
 
         const std::string folderName = imageFolderName(frame.imageId, frame.frameCount);
-        const fs::path folder = session_.workFolder /
-                                (type == FrameType::Thumbnail ? "Thumbs" : "Puzzles") / folderName;
+        const std::string folder =
+            (type == FrameType::Thumbnail ? thumbs_ : puzzles_) + folderName + "/";
         // A folder that cannot be made shows up as the frame file's own error just below.
-        if (knownFolders_.insert(folder.native()).second) {
+        if (knownFolders_.insert(folder).second) {
             std::error_code ignored;
             fs::create_directory(folder, ignored);
         }
         if (type == FrameType::Thumbnail)
             session_.memo4.note(folderName);
         // Upper-case digits, so that the names the assembly builds from numbers always match.
-        writeWholeFile(folder / (toUpperAscii(frame.frameNumberText) + ".bin"),
+        writeWholeFile(folder + toUpperAscii(frame.frameNumberText) + ".bin",
                        imagePayload(line, frame));
     }
 
@@ -89,6 +91,10 @@ class Pass {
     DescriptionLog log_;
     bool anyValidFrame_ = false;
     int iconCount_ = 0;
+    // Paths as plain strings, each ending in "/": joined per frame without splitting.
+    const std::string workFolder_;
+    const std::string thumbs_;
+    const std::string puzzles_;
     std::unordered_set<std::string> knownFolders_;
 };
 

@@ -7,14 +7,21 @@ namespace zelto {
 
 namespace {
 
+struct HexDigitTable {
+    signed char value[256];
+    constexpr HexDigitTable() : value() {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
+                       : c >= 'A' && c <= 'F' ? static_cast<signed char>(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
+                                              : -1;
+    }
+};
+constexpr HexDigitTable kHexDigits;
+
+// The value of a hexadecimal digit, -1 for any other character.
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return kHexDigits.value[static_cast<unsigned char>(c)];
 }
 
 // "$" followed by the digits, as the run-time library parses it. The common case of two
@@ -80,10 +87,26 @@ long readWordField(std::string_view line, std::size_t byteIndex) {
 }
 
 std::string readBytes(std::string_view line, std::size_t firstByte, long count) {
+    if (count <= 0)
+        return {};
+    const auto n = static_cast<std::size_t>(count);
+    // Payloads are read whole where every digit is there and valid; otherwise byte by byte,
+    // which stops at the first bad byte with its message.
+    if (line.size() >= 3 * (firstByte + n) - 1) {
+        std::string bytes(n, '\0');
+        const char* from = line.data() + 3 * firstByte;
+        int bad = 0;
+        for (std::size_t i = 0; i < n; ++i, from += 3) {
+            const int high = hexDigit(from[0]);
+            const int low = hexDigit(from[1]);
+            bad |= high | low;
+            bytes[i] = static_cast<char>(high << 4 | low);
+        }
+        if (bad >= 0)
+            return bytes;
+    }
     std::string bytes;
-    if (count > 0)
-        bytes.reserve(static_cast<std::size_t>(count));
-    for (long i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < n; ++i)
         bytes.push_back(static_cast<char>(readByteField(line, firstByte + i)));
     return bytes;
 }

@@ -23,9 +23,11 @@ std::string byteToHex(unsigned char byte) {
 }
 
 void appendHexTokens(std::string& out, std::string_view bytes) {
-    out.reserve(out.size() + 3 * bytes.size());
+    const std::size_t start = out.size();
+    out.resize(start + 3 * bytes.size());
+    char* to = out.data() + start;
     for (const char b : bytes)
-        appendHexToken(out, static_cast<unsigned char>(b));
+        to = putHexToken(to, static_cast<unsigned char>(b));
 }
 
 } // namespace zelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,12 +22,27 @@ std::filesystem::path hexFilePath(const std::filesystem::path& capture,
 // One byte as its two upper-case hexadecimal digits, without a blank.
 std::string byteToHex(unsigned char byte);
 
-// One hex token: two digits and the blank that every token carries.
-inline void appendHexToken(std::string& out, unsigned char byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out.push_back(kDigits[byte >> 4]);
-    out.push_back(kDigits[byte & 0x0F]);
-    out.push_back(' ');
+namespace detail {
+struct HexTokenTable {
+    char token[256][3];
+    constexpr HexTokenTable() : token() {
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        for (int b = 0; b < 256; ++b) {
+            token[b][0] = kDigits[b >> 4];
+            token[b][1] = kDigits[b & 0x0F];
+            token[b][2] = ' ';
+        }
+    }
+};
+inline constexpr HexTokenTable kHexTokens;
+} // namespace detail
+
+// Writes the hex token of a byte (two digits and the blank every token carries) at `to`
+// and returns the position after it. Captures are converted a whole frame at a time, so
+// this writes into room made beforehand rather than growing a string per character.
+inline char* putHexToken(char* to, unsigned char byte) {
+    std::memcpy(to, detail::kHexTokens.token[byte], 3);
+    return to + 3;
 }
 
 // The bytes as a run of hex tokens, the last one with its blank.

@@ -60,8 +60,11 @@ void appendWithoutEscapes(std::string& out, std::string_view rawFrame) {
 }
 
 void appendKissHexLine(std::string& out, std::string_view rawFrame) {
-    out.reserve(out.size() + 3 * rawFrame.size() + kHexLineEnd.size());
-    forEachUnescaped(rawFrame, [&out](unsigned char b) { appendHexToken(out, b); });
+    const std::size_t start = out.size();
+    out.resize(start + 3 * rawFrame.size());
+    char* to = out.data() + start;
+    forEachUnescaped(rawFrame, [&to](unsigned char b) { to = putHexToken(to, b); });
+    out.resize(static_cast<std::size_t>(to - out.data()));
     out.append(kHexLineEnd);
 }
 

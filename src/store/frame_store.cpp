@@ -3,6 +3,8 @@
 #include "core/file_io.h"
 #include "core/text.h"
 
+#include <unordered_map>
+
 namespace zelto {
 
 namespace fs = std::filesystem;
@@ -45,17 +47,28 @@ void joinFrames(const fs::path& imageFolder, long frameCount, const fs::path& ta
     out.commit();
 }
 
-std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId) {
+std::vector<std::string> missingFramesMessages(const Session& session,
+                                               const std::vector<std::string>& imageIds) {
+    std::unordered_map<std::string_view, std::vector<const std::string*>> foldersOfId;
+    for (const auto& folder : session.memo4.entries())
+        foldersOfId[chars(folder, 1, 11)].push_back(&folder);
     std::vector<std::string> messages;
-    for (const auto& folder : session.memo4.entries()) {
-        if (chars(folder, 1, 11) != imageId)
+    for (const std::string& id : imageIds) {
+        const auto found = foldersOfId.find(id);
+        if (found == foldersOfId.end())
             continue;
-        const long received = frameFileCount(session.workFolder / "Thumbs" / folder);
-        const long total = frameCountOfFolder(folder);
-        messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
-                           std::to_string(total) + " in : thumb " + std::string(imageId));
+        for (const std::string* folder : found->second) {
+            const long received = frameFileCount(session.workFolder / "Thumbs" / *folder);
+            const long total = frameCountOfFolder(*folder);
+            messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
+                               std::to_string(total) + " in : thumb " + id);
+        }
     }
     return messages;
+}
+
+std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId) {
+    return missingFramesMessages(session, std::vector<std::string>{std::string(imageId)});
 }
 
 } // namespace zelto

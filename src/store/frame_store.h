@@ -34,4 +34,8 @@ void joinFrames(const std::filesystem::path& imageFolder, long frameCount,
 // thumbnail folder of that ID met in the last pass, in the order of Memo4.
 std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId);
 
+// What clicks on each of these IDs in turn would show, in one walk over Memo4.
+std::vector<std::string> missingFramesMessages(const Session& session,
+                                               const std::vector<std::string>& imageIds);
+
 } // namespace zelto

@@ -17,18 +17,22 @@ using namespace zelto;
 using namespace zelto::test;
 
 TEST(CommandReport, ReportLinesThenImagesThenMissingFramesWithRawBytes) {
+    const std::string lines = std::string(" \nText.   ID : 0A 1B 2C 3D  caf\xE9\r\0x\n", 36);
     CommandReport report;
-    report.reportLines = {" ", std::string("Text.   ID : 0A 1B 2C 3D  caf\xE9\r\0x", 33)};
+    report.reportText = lines;
     report.imageFiles = {"thumb 0A 1B 2C 3D.jpg", "thumb 01 02 03 04.jpg"};
     report.missingMessages = {" Missing 3 frames from 12 in : thumb 0A 0A 0A 0A"};
     std::string out = "before\n";
-    appendCommandReport(out, report);
+    const auto append = [](std::string& to) {
+        return [&to](std::string_view bytes) { to.append(bytes); };
+    };
+    writeCommandReport(report, append(out));
     EXPECT_EQ(out, std::string("before\n \nText.   ID : 0A 1B 2C 3D  caf\xE9\r\0x\n", 43) +
                        "Image: thumb 0A 1B 2C 3D.jpg\nImage: thumb 01 02 03 04.jpg\n"
                        " Missing 3 frames from 12 in : thumb 0A 0A 0A 0A\n");
 
     std::string empty;
-    appendCommandReport(empty, CommandReport{});
+    writeCommandReport(CommandReport{}, append(empty));
     EXPECT_EQ(empty, "");
 }
 
