@@ -42,10 +42,13 @@ InputFile::InputFile(const fs::path& path) {
     if (fd_ < 0)
         throwIoError(errno);
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throwIoError(EACCES);
+    if (::fstat(fd_, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            ::close(fd_);
+            fd_ = -1;
+            throwIoError(EACCES);
+        }
+        size_ = static_cast<std::size_t>(st.st_size);
     }
 }
 
@@ -197,10 +200,21 @@ void writeWholeFile(const std::string& path, std::string_view bytes) {
 
 std::string readWholeFile(const fs::path& path) {
     InputFile in(path);
-    std::string content;
+    // Joining an image reads hundreds of small frame files: reading the size the file has
+    // spares the last read that would only find the end.
+    std::string content(in.size(), '\0');
+    std::size_t filled = 0;
+    while (filled < content.size()) {
+        const std::size_t n = in.read(content.data() + filled, content.size() - filled);
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    content.resize(filled);
     char block[kBlock];
-    while (const std::size_t n = in.read(block, sizeof block))
-        content.append(block, n);
+    if (content.empty()) // sizes that say nothing, as of some special files
+        while (const std::size_t n = in.read(block, sizeof block))
+            content.append(block, n);
     return content;
 }
 

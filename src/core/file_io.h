@@ -17,6 +17,8 @@ class InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
+    // The size the file had when it was opened.
+    std::size_t size() const { return size_; }
     // Up to `size` bytes; 0 at the end of the file.
     std::size_t read(char* buffer, std::size_t size);
     // The next line without its line end (LF or CR LF); false at the end of the file.
@@ -27,6 +29,7 @@ class InputFile {
     bool fill();
 
     int fd_ = -1;
+    std::size_t size_ = 0;
     std::string buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
