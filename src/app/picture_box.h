@@ -1,14 +1,16 @@
 #pragma once
 
+#include "app/click_label.h"
+
 #include <QImage>
-#include <QWidget>
 
 namespace zelto {
 
 // A picture pane: shows its picture at the picture's own size from the top-left corner, cut
 // off at the pane's edges, or scaled to fill the whole pane (proportions not kept) while
-// stretching is on. An empty pane shows the window background.
-class PictureBox : public QWidget {
+// stretching is on. An empty pane shows the window background. A click is reported as on
+// any clickable label.
+class PictureBox : public ClickLabel {
     Q_OBJECT
 
   public:
@@ -22,18 +24,12 @@ class PictureBox : public QWidget {
     void setStretch(bool on);
     bool stretch() const { return stretch_; }
 
-  signals:
-    void clicked();
-
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QImage picture_;
     bool stretch_ = false;
-    bool pressed_ = false;
 };
 
 } // namespace zelto

@@ -86,9 +86,7 @@ void openKissFile(Session& session, Panes& panes, const fs::path& capture) {
     const fs::path capturePath = fullCapturePath(capture);
     panes.setFileField(capturePath.string());
     InputFile input(capturePath);
-    std::error_code ec;
-    const auto size = fs::file_size(capturePath, ec);
-    const long captureSize = ec ? 0 : static_cast<long>(size);
+    const auto captureSize = static_cast<long>(input.size());
 
     panes.reportClear();
     panes.normalLayout();
