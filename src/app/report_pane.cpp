@@ -15,9 +15,10 @@ namespace {
 // A line end inside a line would split it into two pane lines.
 QString paneText(std::string_view bytes) {
     QString text = fromWindows1252(bytes);
-    for (QChar& c : text)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
+    if (bytes.find_first_of("\r\n") != std::string_view::npos)
+        for (QChar& c : text)
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "app/text_codec.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -32,6 +33,13 @@ const std::unordered_map<char16_t, char>& reverseTable() {
 } // namespace
 
 QString fromWindows1252(std::string_view bytes) {
+    // Text without the codes 0x80 to 0x9F (hex report lines, most descriptions) reads as
+    // Latin-1, which Qt converts in bulk.
+    const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 && static_cast<unsigned char>(c) <= 0x9F;
+    });
+    if (latin1)
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
     for (unsigned char byte : bytes)
