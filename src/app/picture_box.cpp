@@ -6,13 +6,13 @@ namespace zelto {
 
 PictureBox::PictureBox(QWidget* parent) : ClickLabel(QString(), parent) {}
 
-void PictureBox::setPicture(const QImage& picture) {
+void PictureBox::setPicture(const Picture& picture) {
     picture_ = picture;
     update();
 }
 
 void PictureBox::clearPicture() {
-    picture_ = QImage();
+    picture_ = Picture();
     update();
 }
 
@@ -26,9 +26,9 @@ void PictureBox::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     if (stretch_)
-        painter.drawImage(rect(), picture_);
+        painter.drawImage(rect(), picture_.image());
     else
-        painter.drawImage(QPoint(0, 0), picture_);
+        painter.drawImage(QPoint(0, 0), picture_.image());
 }
 
 } // namespace zelto

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/click_label.h"
+#include "decode/picture.h"
 
 #include <QImage>
 
@@ -16,9 +17,10 @@ class PictureBox : public ClickLabel {
   public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    void setPicture(const QImage& picture);
+    void setPicture(const Picture& picture);
+    void setPicture(const QImage& picture) { setPicture(Picture(picture)); }
     void clearPicture();
-    const QImage& picture() const { return picture_; }
+    const QImage& picture() const { return picture_.image(); }
     bool hasPicture() const { return !picture_.isNull(); }
 
     void setStretch(bool on);
@@ -28,7 +30,7 @@ class PictureBox : public ClickLabel {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QImage picture_;
+    Picture picture_;
     bool stretch_ = false;
 };
 

@@ -68,6 +68,7 @@ void TForm1::showMessage(const QString& text) {
 
 void TForm1::runCommand(const std::function<void()>& command) {
     panes_->beginCommand();
+    session_.forgetWrittenFrames();
     try {
         command();
     } catch (const std::exception& error) {

@@ -188,14 +188,17 @@ bool holdsExactly(const std::string& path, std::string_view bytes) {
 }
 } // namespace
 
-void writeWholeFile(const std::string& path, std::string_view bytes) {
-    // A frame received again is usually the same frame: leaving the file alone spares the
-    // file system a new inode and a replacing rename, which cost far more than this read.
-    if (holdsExactly(path, bytes))
-        return;
+void replaceWholeFile(const std::string& path, std::string_view bytes) {
     WholeFile file(path);
     file.write(bytes);
     file.commit();
+}
+
+void writeWholeFile(const std::string& path, std::string_view bytes) {
+    // A frame received again is usually the same frame: leaving the file alone spares the
+    // file system a new inode and a replacing rename, which cost far more than this read.
+    if (!holdsExactly(path, bytes))
+        replaceWholeFile(path, bytes);
 }
 
 std::string readWholeFile(const fs::path& path) {

@@ -62,6 +62,8 @@ class WholeFile {
 // Writes a complete small file in one go through WholeFile; a file that holds these bytes
 // already is left as it is.
 void writeWholeFile(const std::string& path, std::string_view bytes);
+// The same without looking at what stands there: for a caller that knows.
+void replaceWholeFile(const std::string& path, std::string_view bytes);
 
 // The whole content of a file.
 std::string readWholeFile(const fs::path& path);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct Session {
     std::vector<std::string> memo5; // thumbnail folders assembled in the pass, to be removed
     std::vector<std::string> memo2; // puzzle folders found by the last Puzzles > Decode
     std::string lastPuzzleId;       // the most recently assembled puzzle since start-up
+
+    // The frame files written since forgetWrittenFrames(), by path, with their bytes: an
+    // image whose frames came in that time is joined from here rather than by reading each
+    // file back. The window forgets them before every command, since other programs may
+    // change the store between commands; the batch tool, the store's one writer while it
+    // runs, keeps them for its whole run.
+    std::unordered_map<std::string, std::string> writtenFrames;
+    void forgetWrittenFrames() { writtenFrames.clear(); }
 
     // Memo4 and Memo5 back to their sentinel lines alone.
     void resetHiddenLists();

@@ -77,13 +77,32 @@ class Pass {
         // A folder that cannot be made shows up as the frame file's own error just below.
         if (knownFolders_.insert(folder).second) {
             std::error_code ignored;
-            fs::create_directory(folder, ignored);
+            if (fs::create_directory(folder, ignored))
+                newFolders_.insert(folder);
         }
         if (type == FrameType::Thumbnail)
             session_.memo4.note(folderName);
         // Upper-case digits, so that the names the assembly builds from numbers always match.
-        writeWholeFile(folder + toUpperAscii(frame.frameNumberText) + ".bin",
-                       imagePayload(line, frame));
+        storeFrame(folder, folder + toUpperAscii(frame.frameNumberText) + ".bin",
+                   imagePayload(line, frame));
+    }
+
+    // Writes a frame file unless it holds these bytes already. What this run wrote is known
+    // without asking the file system, and a folder made by this pass holds nothing else.
+    void storeFrame(const std::string& folder, std::string path, std::string payload) {
+        auto& written = session_.writtenFrames;
+        if (const auto known = written.find(path); known != written.end()) {
+            if (known->second != payload) {
+                replaceWholeFile(path, payload);
+                known->second = std::move(payload);
+            }
+            return;
+        }
+        if (newFolders_.count(folder))
+            replaceWholeFile(path, payload);
+        else
+            writeWholeFile(path, payload);
+        written.emplace(std::move(path), std::move(payload));
     }
 
     Session& session_;
@@ -96,6 +115,7 @@ class Pass {
     const std::string thumbs_;
     const std::string puzzles_;
     std::unordered_set<std::string> knownFolders_;
+    std::unordered_set<std::string> newFolders_; // made by this pass
 };
 
 } // namespace

@@ -37,12 +37,17 @@ long frameCountOfFolder(std::string_view folderName) {
     return toInteger(chars(folderName, 15, 3));
 }
 
-void joinFrames(const fs::path& imageFolder, long frameCount, const fs::path& target) {
+void joinFrames(const Session& session, const fs::path& imageFolder, long frameCount,
+                const fs::path& target) {
     WholeFile out(target);
-    std::string bytes;
+    const std::string folder = imageFolder.native() + "/";
     for (long f = frameCount; f >= 1; --f) {
-        bytes = readWholeFile(imageFolder / frameFileName(f));
-        out.write(bytes);
+        const std::string path = folder + frameFileName(f);
+        if (const auto written = session.writtenFrames.find(path);
+            written != session.writtenFrames.end())
+            out.write(written->second);
+        else
+            out.write(readWholeFile(path));
     }
     out.commit();
 }

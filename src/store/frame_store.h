@@ -25,9 +25,9 @@ long frameFileCount(const std::filesystem::path& imageFolder);
 long frameCountOfFolder(std::string_view folderName);
 
 // Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
-// not at all. A missing frame file fails with "File not found" and leaves the target as
-// it stood.
-void joinFrames(const std::filesystem::path& imageFolder, long frameCount,
+// not at all; frames the session wrote are taken from memory. A missing frame file fails
+// with "File not found" and leaves the target as it stood.
+void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
 
 // The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per

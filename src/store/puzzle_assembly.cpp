@@ -93,7 +93,7 @@ void decodePuzzles(Session& session, Panes& panes) {
             panes.listAppend(ListPane::ListBox2, fileName);
             listed = true;
             const fs::path file = session.workFolder / fileName;
-            joinFrames(puzzles / folder, total, file);
+            joinFrames(session, puzzles / folder, total, file);
             panes.showPicture(PicturePane::Image7, file, fileName);
         }
         describer.describe(session.lastPuzzleId, panes);

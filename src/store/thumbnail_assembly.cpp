@@ -12,12 +12,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void removeImageFolder(const fs::path& folder) {
+void removeImageFolder(Session& session, const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
-        if (!it->is_directory(ignored))
+        if (!it->is_directory(ignored)) {
             fs::remove(it->path(), ignored);
+            session.writtenFrames.erase(it->path().native());
+        }
     }
     fs::remove(folder, ec);
 }
@@ -41,7 +43,7 @@ void assembleThumbnails(Session& session, Panes& panes) {
         const std::string name = "thumb " + imageId + ".jpg";
         panes.listAppend(ListPane::ListBox2, name);
         session.memo5.push_back(folder);
-        joinFrames(thumbs / folder, total, session.workFolder / name);
+        joinFrames(session, thumbs / folder, total, session.workFolder / name);
         panes.showPicture(PicturePane::Image7, session.workFolder / name, name);
         panes.listSelectLast(ListPane::ListBox2);
 
@@ -54,7 +56,7 @@ void assembleThumbnails(Session& session, Panes& panes) {
             panes.setDescription(found.description ? *found.description : kNotYetReceived);
     }
     for (const std::string& folder : session.memo5)
-        removeImageFolder(thumbs / folder);
+        removeImageFolder(session, thumbs / folder);
 }
 
 } // namespace zelto
