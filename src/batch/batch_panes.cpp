@@ -4,6 +4,8 @@
 #include "batch/progress_line.h"
 #include "decode/picture.h"
 
+#include <algorithm>
+
 namespace zelto {
 
 namespace {
@@ -17,31 +19,45 @@ bool isFrameLine(std::string_view line) {
 }
 } // namespace
 
+namespace {
+constexpr std::size_t kBlockBytes = 1 << 20;
+}
+
 void BatchPanes::reportClear() {
     memo1_.clear();
     reportCleared_ = true;
 }
 
 void BatchPanes::reportAppend(std::string_view line) {
-    memo1_.append(line);
-    memo1_.push_back('\n');
+    if (memo1_.empty() || memo1_.back().size() + line.size() >= kBlockBytes) {
+        memo1_.emplace_back();
+        memo1_.back().reserve(std::max(kBlockBytes, line.size() + 1));
+    }
+    memo1_.back().append(line);
+    memo1_.back().push_back('\n');
     if (isFrameLine(line))
         progress_.frameDecoded();
 }
 
 void BatchPanes::reportAppendToLast(std::string_view text) {
     if (memo1_.empty())
-        memo1_.push_back('\n');
-    memo1_.insert(memo1_.size() - 1, text);
+        memo1_.emplace_back("\n");
+    std::string& block = memo1_.back();
+    block.insert(block.size() - 1, text);
+}
+
+std::vector<std::string_view> BatchPanes::reportBlocks() const {
+    return {memo1_.begin(), memo1_.end()};
 }
 
 std::vector<std::string> BatchPanes::reportLines() const {
     std::vector<std::string> lines;
-    for (std::size_t start = 0; start < memo1_.size();) {
-        const std::size_t end = memo1_.find('\n', start);
-        lines.emplace_back(memo1_, start, end - start);
-        start = end + 1;
-    }
+    for (const std::string& block : memo1_)
+        for (std::size_t start = 0; start < block.size();) {
+            const std::size_t end = block.find('\n', start);
+            lines.emplace_back(block, start, end - start);
+            start = end + 1;
+        }
     return lines;
 }
 

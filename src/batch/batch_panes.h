@@ -26,8 +26,8 @@ class BatchPanes : public Panes {
     void reportAppend(std::string_view line) override;
     void reportAppendToLast(std::string_view text) override;
     std::vector<std::string> reportLines() const override;
-    // The report pane's lines, each with an LF end.
-    std::string_view reportText() const { return memo1_; }
+    // The report pane's lines, each with an LF end, in blocks of about a megabyte.
+    std::vector<std::string_view> reportBlocks() const;
 
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
@@ -50,8 +50,9 @@ class BatchPanes : public Panes {
     std::vector<std::string>* listOf(ListPane list);
 
     ProgressLine& progress_;
-    // One block rather than a string per line: a day's capture lists tens of thousands.
-    std::string memo1_;
+    // Blocks of lines rather than a string per line, since a day's capture lists tens of
+    // thousands; and not one growing block, which would be copied each time it grows.
+    std::vector<std::string> memo1_;
     std::vector<std::string> listBox2_;
     std::vector<std::string> listBox3_;
     bool reportCleared_ = false;

@@ -44,7 +44,7 @@ void openCapture(Session& session, Panes& panes, const fs::path& file) {
 // fills ListBox3. A failure leaves in `report` what was gathered before it.
 void gatherReport(CommandReport& report, const Session& session, const BatchPanes& panes,
                   bool withIncomplete) {
-    report.reportText = panes.reportText();
+    report.reportBlocks = panes.reportBlocks();
     report.imageFiles = panes.imageFiles();
     if (withIncomplete)
         report.missingMessages = missingFramesMessages(session, panes.incompleteIds());

@@ -4,7 +4,8 @@ namespace zelto {
 
 void writeCommandReport(const CommandReport& report,
                         const std::function<void(std::string_view)>& write) {
-    write(report.reportText);
+    for (std::string_view block : report.reportBlocks)
+        write(block);
     for (const std::string& file : report.imageFiles) {
         write("Image: ");
         write(file);

@@ -9,9 +9,9 @@ namespace zelto {
 
 // What the window shows at the end of a command, as the batch decoder prints it.
 struct CommandReport {
-    std::string_view reportText;              // Memo1: every line with an LF end, in order
-    std::vector<std::string> imageFiles;      // ListBox2, in order
-    std::vector<std::string> missingMessages; // what a click on each ListBox3 entry shows
+    std::vector<std::string_view> reportBlocks; // Memo1: every line with an LF end, in order
+    std::vector<std::string> imageFiles;        // ListBox2, in order
+    std::vector<std::string> missingMessages;   // what a click on each ListBox3 entry shows
 };
 
 // Writes the report: the report lines, then "Image: " and each image file, then each

@@ -19,7 +19,7 @@ using namespace zelto::test;
 TEST(CommandReport, ReportLinesThenImagesThenMissingFramesWithRawBytes) {
     const std::string lines = std::string(" \nText.   ID : 0A 1B 2C 3D  caf\xE9\r\0x\n", 36);
     CommandReport report;
-    report.reportText = lines;
+    report.reportBlocks = {std::string_view(lines).substr(0, 2), std::string_view(lines).substr(2)};
     report.imageFiles = {"thumb 0A 1B 2C 3D.jpg", "thumb 01 02 03 04.jpg"};
     report.missingMessages = {" Missing 3 frames from 12 in : thumb 0A 0A 0A 0A"};
     std::string out = "before\n";
