@@ -106,8 +106,7 @@ TEST(ImportEndToEnd, KissCaptureIsConvertedAndDecoded) {
     writeFile(work / "pass1.kss", capture);
 
     FakePanes panes;
-    if (!runImport(openKissFile, work.session, panes, work / "pass1.kss"))
-        GTEST_SKIP() << "the decoding pass is not in this build yet";
+    openKissFile(work.session, panes, work / "pass1.kss");
 
     EXPECT_EQ(readFile(work / "pass1.HEX"), hexFile(pass.frames));
     std::vector<std::string> report;
@@ -141,8 +140,7 @@ TEST(ImportEndToEnd, TextCaptureIsConvertedAndDecoded) {
     writeFile(work / "captures.d/pass1.txt", capture);
 
     FakePanes panes;
-    if (!runImport(openTextFile, work.session, panes, work / "captures.d/pass1.txt"))
-        GTEST_SKIP() << "the decoding pass is not in this build yet";
+    openTextFile(work.session, panes, work / "captures.d/pass1.txt");
 
     EXPECT_EQ(readFile(work / "pass1.HEX"), hexFile(pass.frames));
     EXPECT_EQ(panes.report, pass.passReport);

@@ -62,18 +62,4 @@ template <class PanesT> void fillAsAfterAnEarlierPass(PanesT& panes, Session& se
     session.memo5 = {"0A 1B 2C 3D . 5"};
 }
 
-// Runs an import; false when the decoding pass is not in this build yet, in which case
-// everything up to the pass has still been done.
-template <class Import>
-bool runImport(Import import, Session& session, Panes& panes, const std::filesystem::path& in) {
-    try {
-        import(session, panes, in);
-        return true;
-    } catch (const RunError& e) {
-        if (std::string_view(e.what()) == "Not built yet")
-            return false;
-        throw;
-    }
-}
-
 } // namespace zelto::test
