@@ -8,14 +8,6 @@ using namespace zelto;
 using namespace zelto::test;
 
 namespace {
-std::string messageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunError& e) {
-        return e.what();
-    }
-    return "";
-}
 const std::string kId = bytesOf({0x0A, 0x1B, 0x2C, 0x3D});
 } // namespace
 

@@ -7,17 +7,6 @@
 using namespace zelto;
 using namespace zelto::test;
 
-namespace {
-std::string messageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RunError& e) {
-        return e.what();
-    }
-    return "";
-}
-} // namespace
-
 TEST(Picture, AJpegIsCheckedWhenLoadedAndDecodedWhenFirstDrawn) {
     WorkFolder work;
     writeFile(work / "thumb 0A 1B 2C 3D.jpg", smallJpeg(40, 30, 7));

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "core/run_error.h"
 #include "decode/picture.h"
 
 #include <QBuffer>
@@ -52,6 +53,15 @@ WorkFolder::~WorkFolder() {
     std::error_code ec;
     fs::current_path(previousCurrent_, ec);
     fs::remove_all(path_, ec);
+}
+
+std::string messageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RunError& e) {
+        return e.what();
+    }
+    return "";
 }
 
 std::string readFile(const fs::path& path) {

@@ -4,6 +4,7 @@
 #include "core/session.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -59,6 +60,9 @@ class WorkFolder {
     fs::path path_;
     fs::path previousCurrent_;
 };
+
+// The message of the RunError that f throws, empty when it throws none.
+std::string messageOf(const std::function<void()>& f);
 
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, std::string_view bytes);
