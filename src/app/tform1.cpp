@@ -81,6 +81,13 @@ void TForm1::runCommand(const std::function<void()>& command) {
 }
 
 QString TForm1::askForFile(const QString& filter) {
+    const QString chosen = chooseFile(filter);
+    // The command's own work starts now: time spent in the dialog is not a long command.
+    panes_->beginCommand();
+    return chosen;
+}
+
+QString TForm1::chooseFile(const QString& filter) {
     if (openDialogHook)
         return openDialogHook(filter);
     QFileDialog dialog(this);

@@ -91,6 +91,7 @@ class TForm1 : public QMainWindow {
     void runCommand(const std::function<void()>& command);
     // The file the operator picks; empty when the dialog is cancelled.
     QString askForFile(const QString& filter);
+    QString chooseFile(const QString& filter);
     void showToolWindow(QWidget* window);
 
     Session session_;
