@@ -7,7 +7,7 @@ namespace zelto {
 
 namespace {
 constexpr qint64 kQuietMilliseconds = 1000;
-constexpr qint64 kUpdateMilliseconds = 100;
+constexpr qint64 kUpdateMilliseconds = 250;
 constexpr int kBarSteps = 1000;
 } // namespace
 
