@@ -3,6 +3,9 @@
 #include "core/panes.h"
 #include "core/run_error.h"
 #include "core/session.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -60,6 +63,28 @@ template <class PanesT> void fillAsAfterAnEarlierPass(PanesT& panes, Session& se
     panes.report = {"old line"};
     session.memo4.note("0A 1B 2C 3D . 5");
     session.memo5 = {"0A 1B 2C 3D . 5"};
+}
+
+// An import of a capture that cannot be opened: it stops with "File not found" once the
+// panes are cleared and the file field names the capture; the report pane, the hidden
+// lists and the working folder stay as the earlier pass left them.
+template <class Import>
+void expectMissingCaptureStopsBeforeTheReport(Import import, const WorkFolder& work,
+                                              const std::string& captureName) {
+    FakePanes panes;
+    Session session = work.session;
+    fillAsAfterAnEarlierPass(panes, session);
+    EXPECT_EQ(messageOf([&] { import(session, panes, work / captureName); }), "File not found");
+    EXPECT_TRUE(panes.pictures.empty());
+    for (const auto& list : panes.lists)
+        EXPECT_TRUE(list.empty());
+    EXPECT_EQ(panes.description, "");
+    EXPECT_EQ(panes.fileField, (work / captureName).string());
+    EXPECT_EQ(panes.report, std::vector<std::string>{"old line"});
+    EXPECT_EQ(session.memo4.entries(), std::vector<std::string>{"0A 1B 2C 3D . 5"});
+    EXPECT_EQ(session.memo5, std::vector<std::string>{"0A 1B 2C 3D . 5"});
+    EXPECT_EQ(listFolder(work.path()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
 }
 
 } // namespace zelto::test

@@ -165,26 +165,7 @@ TEST_F(KissImport, PreparesThePanesAndTheWorkingFolderForThePass) {
 }
 
 TEST_F(KissImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
-    FakePanes panes;
-    fillAsAfterAnEarlierPass(panes, work.session);
-
-    try {
-        openKissFile(work.session, panes, work / "nothere.kss");
-        FAIL() << "no error";
-    } catch (const RunError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
-    }
-    EXPECT_TRUE(panes.pictures.empty());
-    for (const auto& list : panes.lists)
-        EXPECT_TRUE(list.empty());
-    EXPECT_EQ(panes.description, "");
-    EXPECT_EQ(panes.fileField, (work / "nothere.kss").string());
-    EXPECT_EQ(panes.report, std::vector<std::string>{"old line"});
-    EXPECT_EQ(work.session.memo4.entries(), std::vector<std::string>{"0A 1B 2C 3D . 5"});
-    EXPECT_EQ(work.session.memo5, std::vector<std::string>{"0A 1B 2C 3D . 5"});
-    EXPECT_FALSE(std::filesystem::exists(work / "nothere.HEX"));
-    EXPECT_EQ(listFolder(work.path()),
-              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
+    expectMissingCaptureStopsBeforeTheReport(openKissFile, work, "nothere.kss");
 }
 
 TEST_F(KissImport, AFailingWriteLeavesTheEarlierHexFileAsItWas) {

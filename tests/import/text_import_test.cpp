@@ -149,25 +149,7 @@ TEST_F(TextImport, PreparesThePanesAndTheWorkingFolderForThePass) {
 }
 
 TEST_F(TextImport, AMissingCaptureStopsBeforeTheReportAndTheHiddenListsChange) {
-    FakePanes panes;
-    fillAsAfterAnEarlierPass(panes, work.session);
-
-    try {
-        openTextFile(work.session, panes, work / "nothere.txt");
-        FAIL() << "no error";
-    } catch (const RunError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
-    }
-    EXPECT_TRUE(panes.pictures.empty());
-    for (const auto& list : panes.lists)
-        EXPECT_TRUE(list.empty());
-    EXPECT_EQ(panes.description, "");
-    EXPECT_EQ(panes.fileField, (work / "nothere.txt").string());
-    EXPECT_EQ(panes.report, std::vector<std::string>{"old line"});
-    EXPECT_EQ(work.session.memo4.entries(), std::vector<std::string>{"0A 1B 2C 3D . 5"});
-    EXPECT_EQ(work.session.memo5, std::vector<std::string>{"0A 1B 2C 3D . 5"});
-    EXPECT_EQ(listFolder(work.path()),
-              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
+    expectMissingCaptureStopsBeforeTheReport(openTextFile, work, "nothere.txt");
 }
 
 TEST_F(TextImport, AFailingWriteLeavesTheEarlierHexFileAsItWas) {
