@@ -163,7 +163,11 @@ void TForm1::buildPanes() {
 
     Memo1 = new QPlainTextEdit(client);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setFont(reportFont());
+    // Report lines are plain Latin text: shaping them glyph by glyph is wasted work on a pane
+    // that takes a whole day's capture.
+    QFont memoFont = reportFont();
+    memoFont.setStyleStrategy(QFont::PreferNoShaping);
+    Memo1->setFont(memoFont);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
