@@ -8,25 +8,20 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <cstring>
+
 namespace zelto {
 
 namespace {
 
 // A line end inside a line would split it into two pane lines.
 QString paneText(std::string_view bytes) {
-    // Most report lines are plain: no line ends and no codes 0x80 to 0x9F, so they are
-    // Latin-1, which Qt converts in bulk.
-    bool plain = true;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        plain &= b != '\r' && b != '\n' && (b < 0x80 || b > 0x9F);
-    }
-    if (plain)
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text = fromWindows1252(bytes);
-    for (QChar& c : text)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
+    if (std::memchr(bytes.data(), '\r', bytes.size()) ||
+        std::memchr(bytes.data(), '\n', bytes.size()))
+        for (QChar& c : text)
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                c = QLatin1Char(' ');
     return text;
 }
 

@@ -1,6 +1,5 @@
 #include "app/text_codec.h"
 
-#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -33,17 +32,16 @@ const std::unordered_map<char16_t, char>& reverseTable() {
 } // namespace
 
 QString fromWindows1252(std::string_view bytes) {
-    // Text without the codes 0x80 to 0x9F (hex report lines, most descriptions) reads as
-    // Latin-1, which Qt converts in bulk.
-    const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char c) {
-        return static_cast<unsigned char>(c) >= 0x80 && static_cast<unsigned char>(c) <= 0x9F;
-    });
-    if (latin1)
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<std::size_t>(b)] = codePoint(static_cast<unsigned char>(b));
+        return t;
+    }();
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (unsigned char byte : bytes)
-        *out++ = QChar(codePoint(byte));
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char c : bytes)
+        *out++ = table[static_cast<unsigned char>(c)];
     return text;
 }
 
