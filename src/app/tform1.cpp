@@ -127,31 +127,25 @@ void TForm1::FormShow() {
     });
 }
 
-void TForm1::OpenKSSfile1Click() {
-    runCommand([this] {
-        const QString chosen =
-            askForFile(dialogFilter(QStringLiteral("Kiss files (*.kss)"), QStringLiteral("*.KSS")));
+void TForm1::openCommand(const QString& description, const QString& pattern,
+                         void (*command)(Session&, Panes&, const std::filesystem::path&)) {
+    runCommand([&] {
+        const QString chosen = askForFile(dialogFilter(description, pattern));
         if (!chosen.isEmpty())
-            openKissFile(session_, *panes_, pathOf(chosen));
+            command(session_, *panes_, pathOf(chosen));
     });
+}
+
+void TForm1::OpenKSSfile1Click() {
+    openCommand(QStringLiteral("Kiss files (*.kss)"), QStringLiteral("*.KSS"), openKissFile);
 }
 
 void TForm1::txtTOhexClick() {
-    runCommand([this] {
-        const QString chosen =
-            askForFile(dialogFilter(QStringLiteral("txt files (*.txt)"), QStringLiteral("*.txt")));
-        if (!chosen.isEmpty())
-            openTextFile(session_, *panes_, pathOf(chosen));
-    });
+    openCommand(QStringLiteral("txt files (*.txt)"), QStringLiteral("*.txt"), openTextFile);
 }
 
 void TForm1::OpenHEXfile1Click() {
-    runCommand([this] {
-        const QString chosen =
-            askForFile(dialogFilter(QStringLiteral("HEX files(*.hex)"), QStringLiteral("*.hex")));
-        if (!chosen.isEmpty())
-            openHexFile(session_, *panes_, pathOf(chosen));
-    });
+    openCommand(QStringLiteral("HEX files(*.hex)"), QStringLiteral("*.hex"), openHexFile);
 }
 
 // The log opens in the desktop's editor for text files; the outcome is not reported.

@@ -89,6 +89,9 @@ class TForm1 : public QMainWindow {
                         void (TForm1::*handler)());
     // Runs a command; a failure ends it with its message.
     void runCommand(const std::function<void()>& command);
+    // An open command: the dialog with its filter, then the command on the chosen file.
+    void openCommand(const QString& description, const QString& pattern,
+                     void (*command)(Session&, Panes&, const std::filesystem::path&));
     // The file the operator picks; empty when the dialog is cancelled.
     QString askForFile(const QString& filter);
     QString chooseFile(const QString& filter);
