@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,17 +16,24 @@ namespace zelto {
 namespace {
 constexpr std::size_t kBlock = 1 << 16;
 
-void writeAll(int fd, const char* data, std::size_t size) {
+// 0, or the error that stopped the writing.
+int tryWriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throwIoError(errno);
+            return errno;
         }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
+    return 0;
+}
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    if (const int err = tryWriteAll(fd, data, size))
+        throwIoError(err);
 }
 
 std::string partialPathFor(const std::string& finalPath) {
@@ -221,18 +230,75 @@ std::string readWholeFile(const fs::path& path) {
     return content;
 }
 
-void appendToFile(const fs::path& path, std::string_view bytes) {
+namespace {
+std::string appendMarkerPrefix() {
+    return std::string(kPartialPrefix) + "append-";
+}
+std::string appendMarkerName(const fs::path& path, std::uintmax_t sizeBefore) {
+    return appendMarkerPrefix() + std::to_string(sizeBefore) + "-" + path.filename().string();
+}
+} // namespace
+
+void appendLines(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         throwIoError(errno);
-    try {
-        writeAll(fd, bytes.data(), bytes.size());
-    } catch (...) {
-        ::close(fd);
-        throw;
+    // Without a marker (a folder that takes no new file) the append is still made, unguarded.
+    std::string marker;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0) {
+        marker =
+            (path.parent_path() / appendMarkerName(path, static_cast<std::uintmax_t>(st.st_size)))
+                .native();
+        const int markerFd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (markerFd < 0)
+            marker.clear();
+        else
+            ::close(markerFd);
     }
-    if (::close(fd) != 0)
-        throwIoError(errno);
+    int err = tryWriteAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (!marker.empty())
+        ::unlink(marker.c_str());
+    if (err != 0)
+        throwIoError(err);
+}
+
+void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec)
+        return;
+    const std::string prefix = appendMarkerPrefix();
+    const std::string suffix = "-" + path.filename().string();
+    // Of several markers, the append that was cut is the last one, the largest size below.
+    std::optional<std::uintmax_t> cutAt;
+    for (const std::string& name : partialNames) {
+        if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+            !name.ends_with(suffix))
+            continue;
+        const std::string_view digits = std::string_view(name).substr(
+            prefix.size(), name.size() - prefix.size() - suffix.size());
+        std::uintmax_t before = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), before);
+        if (error != std::errc() || end != digits.data() + digits.size() || before >= size)
+            continue;
+        if (!cutAt || before > *cutAt)
+            cutAt = before;
+    }
+    if (!cutAt)
+        return;
+    // An append that went through ends in LF: the file is then left as it is.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    char last = 0;
+    const bool read = ::pread(fd, &last, 1, static_cast<off_t>(size - 1)) == 1;
+    ::close(fd);
+    if (read && last != '\n')
+        fs::resize_file(path, *cutAt, ec); // a start-up goes on whatever comes of it
 }
 
 bool isPartialName(std::string_view fileName) {

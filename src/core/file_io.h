@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelto {
 
@@ -68,11 +69,19 @@ void replaceWholeFile(const std::string& path, std::string_view bytes);
 // The whole content of a file.
 std::string readWholeFile(const fs::path& path);
 
-// Appends bytes to an existing file in a single write; a missing file is "File not found".
-void appendToFile(const fs::path& path, std::string_view bytes);
+// Appends whole lines (bytes ending in LF) to an existing file in a single write; a missing
+// file is "File not found". A process killed inside that write can still leave some of it
+// (the kernel stops at a page boundary for a fatal signal), so a partial-named marker beside
+// the file names the size it had before, for cutPartAppendedLine() at the next start.
+void appendLines(const fs::path& path, std::string_view bytes);
 
 // Temporary names of unfinished files begin with this; no command counts or lists them.
 inline constexpr std::string_view kPartialPrefix = ".zelto-partial-";
 bool isPartialName(std::string_view fileName);
+
+// Start-up, before the partial files of the file's folder are removed: when a marker among
+// them shows that an append to the file was killed midway (the file is longer than the size
+// the marker names and does not end in LF), cuts the file back to that size.
+void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames);
 
 } // namespace zelto

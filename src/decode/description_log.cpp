@@ -92,7 +92,7 @@ void DescriptionLog::add(std::string_view imageId, std::string_view description)
     // A log edited by hand may lack its last line end; the new line must not run into it.
     std::string bytes = endsWithLineEnd_ ? "" : "\r\n";
     bytes += logLine(imageId, description) + "\r\n";
-    appendToFile(path_, bytes);
+    appendLines(path_, bytes);
     ids_.insert(id);
     endsWithLineEnd_ = true;
 }

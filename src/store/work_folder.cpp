@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Unfinished files of a run that was killed: in the working folder and in every image folder.
+// Unfinished files of a run that was killed, in a store folder and its image folders.
 void removePartialFiles(const fs::path& folder, int depth) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -21,15 +21,31 @@ void removePartialFiles(const fs::path& folder, int depth) {
     }
 }
 
+// The names of the unfinished files directly in a folder.
+std::vector<std::string> partialNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (isPartialName(it->path().filename().native()))
+            names.push_back(it->path().filename().native());
+    return names;
+}
+
 } // namespace
 
 void prepareWorkFolder(Session& session, const fs::path& folder) {
     session.workFolder = fs::absolute(folder);
-    removePartialFiles(session.workFolder, 0);
+    const fs::path log = session.workFolder / kLogName;
+    // The log first: the markers that tell of a line cut short are among the partial files.
+    const std::vector<std::string> partial = partialNames(session.workFolder);
+    cutPartAppendedLine(log, partial);
+    for (const std::string& name : partial) {
+        std::error_code ignored;
+        fs::remove(session.workFolder / name, ignored);
+    }
     for (const char* store : {"Thumbs", "Puzzles"})
         removePartialFiles(session.workFolder / store, 1);
 
-    const fs::path log = session.workFolder / kLogName;
     std::error_code ec;
     if (!fs::exists(log, ec))
         writeWholeFile(log, "");

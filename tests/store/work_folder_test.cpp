@@ -1,4 +1,6 @@
+#include "core/file_io.h"
 #include "core/run_error.h"
+#include "decode/description_log.h"
 #include "store/work_folder.h"
 #include "support/test_support.h"
 
@@ -47,4 +49,62 @@ TEST(WorkFolderStartUp, AFileInTheWayOfAStoreFolderIsPassedOverSilently) {
     writeFile(work / "Puzzles", "a file");
     EXPECT_NO_THROW(prepareWorkFolder(work.session, work.path()));
     EXPECT_EQ(readFile(work / "Puzzles"), "a file");
+}
+
+namespace {
+// The marker an append leaves beside the log when it is killed inside its write.
+std::string appendMarker(std::size_t sizeBefore) {
+    return std::string(kPartialPrefix) + "append-" + std::to_string(sizeBefore) + "-ThumbList.txt";
+}
+} // namespace
+
+TEST(WorkFolderStartUp, CutsOffALogLineThatAKillLeftHalfWritten) {
+    WorkFolder work;
+    const std::string whole = " 0A 1B 2C 3D = first\r\n";
+    writeFile(work / "ThumbList.txt", whole + " 1A 2B 3C 4D = sec");
+    writeFile(work / appendMarker(whole.size()), "");
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), whole);
+    EXPECT_EQ(listFolder(work.path()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
+    // The description comes whole with the next pass that meets its text frame.
+    DescriptionLog log(work / "ThumbList.txt");
+    log.add("1A 2B 3C 4D", "second");
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), whole + " 1A 2B 3C 4D = second\r\n");
+}
+
+TEST(WorkFolderStartUp, KeepsALogLineWrittenWholeBeforeTheKill) {
+    WorkFolder work;
+    const std::string log = " 0A 1B 2C 3D = first\r\n 1A 2B 3C 4D = second\r\n";
+    writeFile(work / "ThumbList.txt", log);
+    writeFile(work / appendMarker(22), "");
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), log);
+    EXPECT_FALSE(fs::exists(work / appendMarker(22)));
+}
+
+TEST(WorkFolderStartUp, KeepsALastLineEditedByHandWithoutItsLineEnd) {
+    WorkFolder work;
+    const std::string byHand = " 0A 1B 2C 3D = typed by hand";
+    writeFile(work / "ThumbList.txt", byHand);
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), byHand);
+
+    // A kill inside the append that first ends that line: the line typed by hand stays.
+    writeFile(work / "ThumbList.txt", byHand + "\r\n 1A 2B");
+    writeFile(work / appendMarker(byHand.size()), "");
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), byHand);
+}
+
+TEST(WorkFolderStartUp, TakesTheLastAppendOfSeveralMarkers) {
+    WorkFolder work;
+    const std::string whole = " 0A 1B 2C 3D = first\r\n 1A 2B 3C 4D = second\r\n";
+    writeFile(work / "ThumbList.txt", whole + " 2A 3B");
+    writeFile(work / appendMarker(0), "");
+    writeFile(work / appendMarker(22), "");
+    writeFile(work / appendMarker(whole.size()), "");
+    writeFile(work / appendMarker(whole.size() + 100), ""); // beyond the end: not this log's
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(readFile(work / "ThumbList.txt"), whole);
 }
