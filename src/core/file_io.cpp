@@ -49,6 +49,10 @@ InputFile::InputFile(const fs::path& path) {
             throwIoError(EACCES);
         }
         size_ = static_cast<std::size_t>(st.st_size);
+        // A device such as /dev/zero or /dev/full would be read without end: it is taken
+        // for what its size says, an empty file.
+        if (S_ISCHR(st.st_mode))
+            atEnd_ = true;
     }
 }
 
@@ -63,6 +67,8 @@ void InputFile::close() {
 }
 
 bool InputFile::fill() {
+    if (atEnd_)
+        return false;
     if (buffer_.size() < kBlock)
         buffer_.resize(kBlock);
     for (;;) {
@@ -80,7 +86,7 @@ bool InputFile::fill() {
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
     if (begin_ == end_) {
-        if (size >= kBlock) {
+        if (size >= kBlock && !atEnd_) {
             for (;;) {
                 const ssize_t n = ::read(fd_, buffer, size);
                 if (n >= 0)

@@ -33,6 +33,7 @@ class InputFile {
     std::string buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    bool atEnd_ = false; // nothing more to read, whatever the descriptor says
 };
 
 // Writes a file whole or not at all: the bytes go to a temporary name in the same folder

@@ -58,3 +58,20 @@ TEST(BatchDiskFull, AHexFileThatDoesNotFitIsReportedAndTheEarlierOneKept) {
     EXPECT_EQ(readFile(folder.work() / "ThumbList.txt"), " 0A 1B 2C 3D = kept\r\n");
     EXPECT_TRUE(unfinishedFiles(folder.work()).empty());
 }
+
+TEST(BatchDiskFull, ALogLinkedToAFullDeviceIsDiskFullAndTheRunGoesOn) {
+    BatchFolder folder;
+    fs::create_symlink("/dev/full", folder.work() / "ThumbList.txt");
+    const std::string jpeg = smallJpeg(16, 16, 2);
+    writeFile(folder.captures() / "text.hex", hexFile({textFrame(kId4, "lost")}));
+    writeFile(folder.captures() / "thumb.hex",
+              hexFile(imageFrames(ImageKind::Thumbnail, kId4, jpeg)));
+
+    const auto result = folder.run(
+        {(folder.captures() / "text.hex").string(), (folder.captures() / "thumb.hex").string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "Zeltodecoder-batch: " + (folder.captures() / "text.hex").string() + ": Disk full\n");
+    EXPECT_EQ(readFile(folder.work() / "thumb 0A 1B 2C 3D.jpg"), jpeg);
+    EXPECT_EQ(fs::read_symlink(folder.work() / "ThumbList.txt"), "/dev/full");
+}

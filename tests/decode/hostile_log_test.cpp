@@ -140,6 +140,19 @@ TEST_F(HostileLog, AnEmptyLineAndShortLinesNeverTakeAnId) {
     EXPECT_EQ(readFile(log()), "\r\n \r\n 0A\r\n 0A 1B 2C 3\r\n 0A 1B 2C 3D = full\r\n");
 }
 
+TEST_F(HostileLog, ALogLinkedToAFullDeviceIsDiskFullWithoutReadingForever) {
+    fs::remove(log());
+    fs::create_symlink("/dev/full", log());
+    EXPECT_EQ(decode({thumbnail.front(), textFrame(kId4, "x"), thumbnail.back()}), "Disk full");
+    EXPECT_EQ(panes.report.size(), 2u);
+    EXPECT_EQ(listFolder(nest / "Thumbs" / folder).size(), 1u);
+    EXPECT_EQ(fs::read_symlink(log()), "/dev/full");
+    // Readers find a log without lines.
+    EXPECT_FALSE(lookupDescription(log(), kIdText).hasLines);
+    EXPECT_EQ(messageOf([&] { showAllThumbnails(nest.session, panes); }), "");
+    EXPECT_EQ(panes.messages, std::vector<std::string>{" No thumbnails found in ThumbList.txt !"});
+}
+
 TEST_F(HostileLog, ALogLinkedToTheNullDeviceTakesLinesAndKeepsNone) {
     fs::remove(log());
     fs::create_symlink("/dev/null", log());

@@ -219,3 +219,18 @@ TEST_F(HostileCapture, ACaptureThatIsAFolderIsAccessDeniedAndChangesNothing) {
     }
     EXPECT_EQ(workEntries(), before);
 }
+
+TEST_F(HostileCapture, ADeviceIsReadAsTheEmptyFileItsSizeSays) {
+    // /dev/zero would give bytes without end; it is taken for an empty capture.
+    const Opened kiss = open(openKissFile, "/dev/zero");
+    EXPECT_EQ(kiss.error, "");
+    std::vector<std::string> report = kKissTrailer;
+    report.push_back(kNoValidFrames);
+    EXPECT_EQ(kiss.panes.report, report);
+    EXPECT_EQ(readFile(nest / "zero.HEX"), "");
+    for (Command command : {openTextFile, openHexFile}) {
+        const Opened run = open(command, "/dev/zero");
+        EXPECT_EQ(run.error, "");
+        EXPECT_EQ(run.panes.report, std::vector<std::string>{kNoValidFrames});
+    }
+}
