@@ -231,9 +231,16 @@ void appendToFile(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         throwIoError(errno);
+    struct stat before {};
+    const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     try {
         writeAll(fd, bytes.data(), bytes.size());
     } catch (...) {
+        // A full disk can take some of the bytes, and a line cut short would stand for good:
+        // the file goes back to what it held.
+        if (regular && ::ftruncate(fd, before.st_size) != 0) {
+            // Nothing more can be done; the write's error is the one that counts.
+        }
         ::close(fd);
         throw;
     }

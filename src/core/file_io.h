@@ -70,6 +70,7 @@ void replaceWholeFile(const std::string& path, std::string_view bytes);
 std::string readWholeFile(const fs::path& path);
 
 // Appends bytes to an existing file in a single write; a missing file is "File not found".
+// A write that fails leaves the file as it was.
 void appendToFile(const fs::path& path, std::string_view bytes);
 
 // Temporary names of unfinished files begin with this; no command counts or lists them.

@@ -144,3 +144,40 @@ TEST_F(DiskFull, AnIconThatDoesNotFitKeepsTheEarlierOne) {
     EXPECT_EQ(readFile(nest / "icon0A 1B 2C 3D .bmp"), earlier);
     expectNoUnfinishedFiles(nest.work());
 }
+
+TEST_F(DiskFull, ALogLineThatDoesNotFitIsNotLeftHalfAppended) {
+    if (!smallDisk(256 * 1024, 1000))
+        GTEST_SKIP() << whyNoDisk();
+    // The log ends a few bytes short of a whole page: a new line needs one page more, which
+    // the full disk does not have, while its first bytes would still fit.
+    std::string log;
+    while (log.size() < 4096 - 40)
+        log += " 11 22 33 44 = " + std::string(40, 'd') + "\r\n";
+    log.resize(4096 - 5);
+    log += "x\r\n";
+    writeFile(nest / "ThumbList.txt", log);
+    fill();
+    EXPECT_EQ(decode({textFrame(kId4, "a description that does not fit"), textFrame(kId4, "b")}),
+              "Disk full");
+    EXPECT_EQ(readFile(nest / "ThumbList.txt"), log);
+    EXPECT_EQ(panes.report.size(), 1u);
+
+    // Once there is room, the description comes whole.
+    fs::remove(nest / "filler");
+    EXPECT_EQ(decode({textFrame(kId4, "a description that does not fit")}), "");
+    EXPECT_EQ(readFile(nest / "ThumbList.txt"),
+              log + " 0A 1B 2C 3D = a description that does not fit\r\n");
+}
+
+TEST_F(DiskFull, ALogLineCutByAFileSizeLimitIsNotLeftHalfAppended) {
+    const std::string log = " 11 22 33 44 = earlier\r\n";
+    writeFile(nest / "ThumbList.txt", log);
+    writeFile(nest.captures() / "in.HEX", hexFile({textFrame(kId4, "cut by the limit")}));
+    std::string error;
+    {
+        FileSizeLimit limit(log.size() + 10);
+        error = messageOf([&] { openHexFile(nest.session, panes, nest.captures() / "in.HEX"); });
+    }
+    EXPECT_EQ(error, "Disk full");
+    EXPECT_EQ(readFile(nest / "ThumbList.txt"), log);
+}
