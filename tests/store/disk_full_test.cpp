@@ -102,6 +102,19 @@ TEST_F(DiskFull, AFrameFileThatDoesNotFitLeavesTheStoredFramesWhole) {
     expectNoUnfinishedFiles(nest.work());
 }
 
+TEST_F(DiskFull, AnImageFolderThatCannotBeMadeIsDiskFullNotFileNotFound) {
+    // The folder itself, Thumbs, Puzzles and ThumbList.txt: no file can be added.
+    if (!smallDisk(256 * 1024, 4))
+        GTEST_SKIP() << whyNoDisk();
+    const auto frames = imageFrames(ImageKind::Thumbnail, kId4, patterned(3));
+    EXPECT_EQ(decode(frames), "Disk full");
+    EXPECT_EQ(panes.report.size(), 1u);
+    EXPECT_TRUE(listFolder(nest / "Thumbs").empty());
+    EXPECT_EQ(decode({imageFrame(ImageKind::Puzzle, kId4, 300, 2, std::string(200, 'p'))}),
+              "Disk full");
+    EXPECT_TRUE(listFolder(nest / "Puzzles").empty());
+}
+
 TEST_F(DiskFull, AThumbnailThatDoesNotFitKeepsTheEarlierOneAndItsFrames) {
     if (!smallDisk(256 * 1024, 1000))
         GTEST_SKIP() << whyNoDisk();
