@@ -112,6 +112,50 @@ const std::vector<std::string> kBadIconIds = {"../../x/../ ", "/etc/passwd ", "0
 
 } // namespace
 
+TEST_F(HostileCapture, UnsafeNamesInAHexFileOrATextCaptureStopWithTheirMessage) {
+    const std::string thumbnail =
+        imageFrame(ImageKind::Thumbnail, kId4, 300, 2, std::string(200, 'a'));
+    const std::string puzzle = imageFrame(ImageKind::Puzzle, kId4, 300, 1, "b");
+    const std::string icon = iconFrame(kId4, "BM");
+    struct Case {
+        std::string line;
+        std::string bad;
+    };
+    std::vector<Case> cases;
+    for (const std::string& id : kBadImageIds) {
+        cases.push_back({hexLineWith(thumbnail, 19, id), id});
+        cases.push_back({hexLineWith(puzzle, 19, id), id});
+    }
+    for (const std::string& number : kBadFrameNumbers)
+        cases.push_back({hexLineWith(thumbnail, 40, number), number});
+    for (const std::string& id : kBadIconIds)
+        cases.push_back({hexLineWith(icon, 325, id), id});
+
+    const std::string good = hexTokens(textFrame(kId4, "before"));
+    for (const Case& c : cases) {
+        for (const char* name : {"bad.HEX", "bad.txt"}) {
+            SCOPED_TRACE(std::string(name) + " " + shown(c.bad));
+            const bool text = std::string(name).ends_with(".txt");
+            const Opened run =
+                open(name, text ? textCaptureOf({good, c.line}) : hexFileOf({good, c.line}));
+            // The text import upper-cases the data line.
+            std::string quoted = c.bad;
+            if (text)
+                for (char& ch : quoted)
+                    ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            EXPECT_EQ(run.error, "'" + shown(quoted) + "' is not a valid image ID");
+            EXPECT_EQ(run.panes.report,
+                      std::vector<std::string>{"Text.   ID : 0A 1B 2C 3D  before"});
+            EXPECT_TRUE(listFolder(nest / "Thumbs").empty());
+            EXPECT_TRUE(listFolder(nest / "Puzzles").empty());
+            EXPECT_EQ(nest.outside(), outsideBefore);
+        }
+    }
+    EXPECT_EQ(listFolder(nest.work()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs", "bad.HEX"}));
+    EXPECT_EQ(readFile(nest / "ThumbList.txt"), " 0A 1B 2C 3D = before\r\n");
+}
+
 TEST_F(HostileCapture, TheIdOfATextFrameNamesNoFileAndIsKeptInTheLogAsItStands) {
     const std::string frame = textFrame(kId4, "desc");
     std::string expectedLog;
