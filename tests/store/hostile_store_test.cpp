@@ -94,6 +94,22 @@ TEST_F(HostileStore, HandMadePuzzleFolderNamesStopBeforeTheirLineOrArePassedOver
     EXPECT_EQ(nest.outside(), outside);
 }
 
+TEST_F(HostileStore, AHandMadeFolderOfNoFramesNeverReplacesAPuzzle) {
+    writeFile(nest / kPuzzleFile, "earlier puzzle");
+    for (const char* count : {"0", "00", "-0", "-1"}) {
+        SCOPED_TRACE(count);
+        emptyPuzzles();
+        fs::create_directory(nest / "Puzzles" / (kIdText + " . " + count));
+        EXPECT_EQ(decodePuzzles(), "");
+        ASSERT_EQ(panes.report.size(), 2u);
+        EXPECT_TRUE(panes.report[1].starts_with(puzzleLine(kIdText, 0, 0).substr(0, 32)))
+            << panes.report[1];
+        EXPECT_EQ(panes.report[1].find("decoded"), std::string::npos);
+        EXPECT_TRUE(panes.list(ListPane::ListBox2).empty());
+        EXPECT_EQ(readFile(nest / kPuzzleFile), "earlier puzzle");
+    }
+}
+
 TEST_F(HostileStore, NamesOfAnyKindAreJoinedInsideTheWorkingFolder) {
     const std::vector<std::string> outside = nest.outside();
     // Whatever the first eleven characters of a folder name, its puzzle file is a file of
