@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,9 +32,14 @@ std::string partialPathFor(const std::string& finalPath) {
     static std::atomic<unsigned> counter{0};
     static const pid_t processId = ::getpid();
     const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
-    return finalPath.substr(0, nameStart) + std::string(kPartialPrefix) +
-           std::to_string(processId) + "-" + std::to_string(counter++) + "-" +
-           finalPath.substr(nameStart);
+    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
+                       std::to_string(counter++) + "-";
+    // The final name only helps a reader of the folder; cut, so that a long name that fits
+    // the file system does not fail for its temporary name alone.
+    name.append(finalPath, nameStart, std::string::npos);
+    if (name.size() > NAME_MAX)
+        name.resize(NAME_MAX);
+    return finalPath.substr(0, nameStart) + name;
 }
 } // namespace
 

@@ -278,3 +278,12 @@ TEST_F(HostileCapture, ADeviceIsReadAsTheEmptyFileItsSizeSays) {
         EXPECT_EQ(run.panes.report, std::vector<std::string>{kNoValidFrames});
     }
 }
+
+TEST_F(HostileCapture, ALongCaptureNameThatTheFileSystemTakesGivesItsHexFile) {
+    const std::string stem(250, 'c');
+    const Opened run = open(stem + ".txt", "header\n00 01 02\n");
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(readFile(nest / (stem + ".HEX")), "00 00 01 02 \r\n");
+    EXPECT_EQ(listFolder(nest.work()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs", stem + ".HEX"}));
+}
