@@ -287,3 +287,28 @@ TEST_F(HostileCapture, ALongCaptureNameThatTheFileSystemTakesGivesItsHexFile) {
     EXPECT_EQ(listFolder(nest.work()),
               (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs", stem + ".HEX"}));
 }
+
+TEST_F(HostileCapture, ANameThatMakesNoPathIsFileNotFound) {
+    for (Command command : {openKissFile, openTextFile, openHexFile}) {
+        const Opened run = open(command, fs::path());
+        EXPECT_EQ(run.error, "File not found");
+    }
+    EXPECT_EQ(listFolder(nest.work()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
+}
+
+TEST_F(HostileCapture, AWorkingFolderThatHasGoneIsFileNotFoundAndNothingIsWrittenElsewhere) {
+    writeFile(nest.captures() / "pass.HEX", hexFile({textFrame(kId4, "x")}));
+    writeFile(nest.captures() / "pass.kss", kissFrame(textFrame(kId4, "x")));
+    writeFile(nest.captures() / "pass.txt", textCaptureOf({hexTokens(textFrame(kId4, "x"))}));
+    fs::current_path(nest.root());
+    fs::remove_all(nest.work());
+    const std::vector<std::string> outside = nest.outside();
+    for (const char* name : {"pass.HEX", "pass.kss", "pass.txt"}) {
+        const fs::path capture = nest.captures() / name;
+        const Opened run = open(commandFor(capture), capture);
+        EXPECT_EQ(run.error, "File not found") << name;
+    }
+    EXPECT_EQ(nest.outside(), outside);
+    EXPECT_FALSE(fs::exists(nest.work()));
+}
