@@ -279,6 +279,23 @@ TEST_F(HostileCapture, ADeviceIsReadAsTheEmptyFileItsSizeSays) {
     }
 }
 
+TEST_F(HostileCapture, AHexFrameFileChosenAsACaptureIsNotReplacedByItsConversion) {
+    const std::string hex = hexFile({textFrame(kId4, "kept")});
+    writeFile(nest / "pass.HEX", hex);
+    for (Command command : {openKissFile, openTextFile}) {
+        const Opened run = open(command, nest / "pass.HEX");
+        EXPECT_EQ(run.error, "File access denied");
+        EXPECT_TRUE(run.panes.report.empty());
+        EXPECT_EQ(readFile(nest / "pass.HEX"), hex);
+    }
+    // Through a link the file is the same.
+    fs::create_symlink(nest / "pass.HEX", nest.captures() / "pass.txt");
+    EXPECT_EQ(open(openTextFile, nest.captures() / "pass.txt").error, "File access denied");
+    EXPECT_EQ(readFile(nest / "pass.HEX"), hex);
+    EXPECT_EQ(listFolder(nest.work()),
+              (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs", "pass.HEX"}));
+}
+
 TEST_F(HostileCapture, ALongCaptureNameThatTheFileSystemTakesGivesItsHexFile) {
     const std::string stem(250, 'c');
     const Opened run = open(stem + ".txt", "header\n00 01 02\n");
