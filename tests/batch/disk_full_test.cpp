@@ -59,6 +59,27 @@ TEST(BatchDiskFull, AHexFileThatDoesNotFitIsReportedAndTheEarlierOneKept) {
     EXPECT_TRUE(unfinishedFiles(folder.work()).empty());
 }
 
+TEST(BatchDiskFull, AFileSizeLimitIsDiskFullNotTheEndOfTheProgram) {
+    BatchFolder folder;
+    writeFile(folder.work() / "thumb 0A 1B 2C 3D.jpg", "earlier");
+    // A thumbnail of 20 kB: its frame files fit under the limit, the joined file does not.
+    const std::string image(20 * 1024, 'j');
+    writeFile(folder.captures() / "thumb.hex",
+              hexFile(imageFrames(ImageKind::Thumbnail, kId4, image)));
+    writeFile(folder.captures() / "text.hex", hexFile({textFrame(kId4, "kept")}));
+
+    const auto result = folder.runWithFileSizeLimit(
+        {(folder.captures() / "thumb.hex").string(), (folder.captures() / "text.hex").string()},
+        16 * 1024);
+    EXPECT_EQ(result.status, 1) << "ended by a signal";
+    EXPECT_EQ(result.err, "Zeltodecoder-batch: " + (folder.captures() / "thumb.hex").string() +
+                              ": Disk full\n");
+    EXPECT_TRUE(result.out.ends_with(kTextLine + "\n"));
+    EXPECT_EQ(readFile(folder.work() / "thumb 0A 1B 2C 3D.jpg"), "earlier");
+    EXPECT_EQ(listFolder(folder.work() / "Thumbs" / "0A 1B 2C 3D . 103").size(), 103u);
+    EXPECT_TRUE(unfinishedFiles(folder.work()).empty());
+}
+
 TEST(BatchDiskFull, ALogLinkedToAFullDeviceIsDiskFullAndTheRunGoesOn) {
     BatchFolder folder;
     fs::create_symlink("/dev/full", folder.work() / "ThumbList.txt");
