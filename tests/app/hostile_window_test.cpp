@@ -130,3 +130,29 @@ TEST_F(HostileWindow, ACaptureReplacedByAFolderWhileChosenIsAccessDenied) {
     EXPECT_EQ(test::listFolder(nest.work()),
               (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));
 }
+
+TEST_F(HostileWindow, AFiftyMegabyteDataLineIsConvertedWithoutFillingThePane) {
+    const std::string data = "00 " + std::string(50 << 20, 'b');
+    const fs::path file = nest.captures() / "long.txt";
+    test::writeFile(file, "header\n" + data + "\n");
+    open(file);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(report(), std::vector<std::string>{" >>>  No valid frames found!"});
+    EXPECT_EQ(fs::file_size(nest / "long.HEX"), data.size() + 6);
+}
+
+TEST_F(HostileWindow, ThePaneShowsALineFarLongerThanAnyReportLineCut) {
+    ReportPane pane(new QPlainTextEdit(&form));
+    const std::string longest = "Text.   ID : 0A 1B 2C 3D  " + std::string(65534, 'd');
+    pane.append(longest);
+    pane.append(std::string(50 << 20, 'x'));
+    pane.append("after");
+    const std::vector<std::string> lines = pane.lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], longest);
+    EXPECT_EQ(lines[1], std::string(ReportPane::kLongestLine, 'x'));
+    EXPECT_EQ(lines[2], "after");
+}
+
+} // namespace
+} // namespace zelto
