@@ -4,7 +4,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+    // Under a file size limit (`ulimit -f`) a write past it is to fail as on a full disk,
+    // with "Disk full", rather than end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     zelto::TForm1 Form1;
     auto* Form2 = new zelto::TForm2(&Form1);

@@ -35,6 +35,7 @@ void ReportPane::clear() {
 }
 
 void ReportPane::append(std::string_view line) {
+    line = line.substr(0, kLongestLine);
     pending_.emplace_back(line);
     // A capture of tens of thousands of frames goes in by the megabyte, so that the lines
     // are never held twice at once, waiting and in the pane.

@@ -15,6 +15,11 @@ class ReportPane {
   public:
     explicit ReportPane(QPlainTextEdit* edit) : edit_(edit) {}
 
+    // The pane lays a line out whole: a data line of a text capture megabytes long would take
+    // it seconds and gigabytes, so the pane shows lines cut here. Report lines of the decoding
+    // pass are never as long.
+    static constexpr std::size_t kLongestLine = 1 << 17;
+
     void clear();
     void append(std::string_view line);
     void appendToLast(std::string_view text);

@@ -6,10 +6,14 @@
 #include "batch/fd_write.h"
 #include "batch/progress_line.h"
 
+#include <csignal>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
     using namespace zelto;
+    // Under a file size limit (`ulimit -f`) a write past it is to fail as on a full disk,
+    // with "Disk full", rather than end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const BatchOptions options =
         parseBatchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     switch (options.action) {

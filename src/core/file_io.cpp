@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -40,9 +41,14 @@ std::string partialPathFor(const std::string& finalPath) {
     static std::atomic<unsigned> counter{0};
     static const pid_t processId = ::getpid();
     const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
-    return finalPath.substr(0, nameStart) + std::string(kPartialPrefix) +
-           std::to_string(processId) + "-" + std::to_string(counter++) + "-" +
-           finalPath.substr(nameStart);
+    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
+                       std::to_string(counter++) + "-";
+    // The final name only helps a reader of the folder; cut, so that a long name that fits
+    // the file system does not fail for its temporary name alone.
+    name.append(finalPath, nameStart, std::string::npos);
+    if (name.size() > NAME_MAX)
+        name.resize(NAME_MAX);
+    return finalPath.substr(0, nameStart) + name;
 }
 } // namespace
 
@@ -58,6 +64,10 @@ InputFile::InputFile(const fs::path& path) {
             throwIoError(EACCES);
         }
         size_ = static_cast<std::size_t>(st.st_size);
+        // A device such as /dev/zero or /dev/full would be read without end: it is taken
+        // for what its size says, an empty file.
+        if (S_ISCHR(st.st_mode))
+            atEnd_ = true;
     }
 }
 
@@ -72,6 +82,8 @@ void InputFile::close() {
 }
 
 bool InputFile::fill() {
+    if (atEnd_)
+        return false;
     if (buffer_.size() < kBlock)
         buffer_.resize(kBlock);
     for (;;) {
@@ -89,7 +101,7 @@ bool InputFile::fill() {
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
     if (begin_ == end_) {
-        if (size >= kBlock) {
+        if (size >= kBlock && !atEnd_) {
             for (;;) {
                 const ssize_t n = ::read(fd_, buffer, size);
                 if (n >= 0)
@@ -243,13 +255,14 @@ void appendLines(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         throwIoError(errno);
+    struct stat before {};
+    const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
     // Without a marker (a folder that takes no new file) the append is still made, unguarded.
     std::string marker;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        marker =
-            (path.parent_path() / appendMarkerName(path, static_cast<std::uintmax_t>(st.st_size)))
-                .native();
+    if (regular) {
+        marker = (path.parent_path() /
+                  appendMarkerName(path, static_cast<std::uintmax_t>(before.st_size)))
+                     .native();
         const int markerFd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (markerFd < 0)
             marker.clear();
@@ -257,6 +270,11 @@ void appendLines(const fs::path& path, std::string_view bytes) {
             ::close(markerFd);
     }
     int err = tryWriteAll(fd, bytes.data(), bytes.size());
+    // A full disk can take some of the bytes, and a line cut short would stand for good:
+    // the file goes back to what it held.
+    if (err != 0 && regular && ::ftruncate(fd, before.st_size) != 0) {
+        // Nothing more can be done; the write's error is the one that counts.
+    }
     if (::close(fd) != 0 && err == 0)
         err = errno;
     if (!marker.empty())

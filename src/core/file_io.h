@@ -34,6 +34,7 @@ class InputFile {
     std::string buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    bool atEnd_ = false; // nothing more to read, whatever the descriptor says
 };
 
 // Writes a file whole or not at all: the bytes go to a temporary name in the same folder
@@ -72,7 +73,8 @@ std::string readWholeFile(const fs::path& path);
 // Appends whole lines (bytes ending in LF) to an existing file in a single write; a missing
 // file is "File not found". A process killed inside that write can still leave some of it
 // (the kernel stops at a page boundary for a fatal signal), so a partial-named marker beside
-// the file names the size it had before, for cutPartAppendedLine() at the next start.
+// the file names the size it had before, for cutPartAppendedLine() at the next start. A
+// write that fails leaves the file as it was.
 void appendLines(const fs::path& path, std::string_view bytes);
 
 // Temporary names of unfinished files begin with this; no command counts or lists them.

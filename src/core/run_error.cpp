@@ -1,8 +1,18 @@
 #include "core/run_error.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace zelto {
+
+namespace {
+std::string withoutNul(std::string text) {
+    std::replace(text.begin(), text.end(), '\0', '?');
+    return text;
+}
+} // namespace
+
+RunError::RunError(const std::string& message) : std::runtime_error(withoutNul(message)) {}
 
 std::string ioErrorMessage(int errorNumber) {
     switch (errorNumber) {

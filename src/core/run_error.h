@@ -10,7 +10,10 @@ namespace zelto {
 // an operation fails and caught only at the boundary of a command handler.
 class RunError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    // A message quoting a damaged line may hold NUL bytes, which would end it wherever it is
+    // shown: each becomes "?".
+    explicit RunError(const std::string& message);
+    explicit RunError(const char* message) : std::runtime_error(message) {}
 };
 
 // The run-time message for an operating-system error number.

@@ -1,5 +1,6 @@
 #include "decode/decoding_pass.h"
 
+#include "core/run_error.h"
 #include "core/text.h"
 #include "decode/description_log.h"
 #include "decode/frame_fields.h"
@@ -7,6 +8,8 @@
 #include "store/frame_store.h"
 #include "store/thumbnail_assembly.h"
 
+#include <cerrno>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace zelto {
@@ -74,17 +77,27 @@ class Pass {
         const std::string folderName = imageFolderName(frame.imageId, frame.frameCount);
         const std::string folder =
             (type == FrameType::Thumbnail ? thumbs_ : puzzles_) + folderName + "/";
-        // A folder that cannot be made shows up as the frame file's own error just below.
+        // A folder that cannot be made shows up when its frame file is written just below.
         if (knownFolders_.insert(folder).second) {
-            std::error_code ignored;
-            if (fs::create_directory(folder, ignored))
+            std::error_code ec;
+            if (fs::create_directory(folder, ec))
                 newFolders_.insert(folder);
+            else if (ec && ec.value() != EEXIST)
+                folderErrors_.emplace(folder, ec.value());
         }
         if (type == FrameType::Thumbnail)
             session_.memo4.note(folderName);
         // Upper-case digits, so that the names the assembly builds from numbers always match.
-        storeFrame(folder, folder + toUpperAscii(frame.frameNumberText) + ".bin",
-                   imagePayload(line, frame));
+        try {
+            storeFrame(folder, folder + toUpperAscii(frame.frameNumberText) + ".bin",
+                       imagePayload(line, frame));
+        } catch (const RunError&) {
+            // Without its folder the frame file is "File not found"; why the folder could not
+            // be made (a full disk, say) is what the operator needs to hear.
+            if (const auto failed = folderErrors_.find(folder); failed != folderErrors_.end())
+                throwIoError(failed->second);
+            throw;
+        }
     }
 
     // Writes a frame file unless it holds these bytes already. What this run wrote is known
@@ -115,7 +128,8 @@ class Pass {
     const std::string thumbs_;
     const std::string puzzles_;
     std::unordered_set<std::string> knownFolders_;
-    std::unordered_set<std::string> newFolders_; // made by this pass
+    std::unordered_set<std::string> newFolders_;        // made by this pass
+    std::unordered_map<std::string, int> folderErrors_; // why a folder could not be made
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "decode/decoding_pass.h"
+#include "import/import_steps.h"
 
 namespace zelto {
 
@@ -12,13 +13,15 @@ void openHexFile(Session& session, Panes& panes, const std::filesystem::path& fi
     panes.listClear(ListPane::ListBox2);
     panes.listClear(ListPane::ListBox3);
     panes.setDescription("");
-    const std::filesystem::path fullPath = std::filesystem::absolute(file);
+    // The same steps as the imports, so that a name that makes no path or a working folder
+    // that has gone give the run-time messages.
+    const std::filesystem::path fullPath = fullCapturePath(file);
     panes.setFileField(fullPath.string());
     InputFile input(fullPath);
     panes.reportClear();
     panes.repaint();
     session.resetHiddenLists();
-    std::filesystem::current_path(session.workFolder);
+    enterWorkFolder(session);
     calcula(session, panes, input);
 }
 

@@ -4,6 +4,7 @@
 #include "core/run_error.h"
 #include "decode/decoding_pass.h"
 
+#include <cerrno>
 #include <system_error>
 
 namespace zelto {
@@ -29,6 +30,12 @@ void enterWorkFolder(const Session& session) {
     fs::current_path(session.workFolder, ec);
     if (ec)
         throwIoError(ec.value());
+}
+
+void checkNotTheCapture(const fs::path& capture, const fs::path& hexFile) {
+    std::error_code ec;
+    if (fs::equivalent(capture, hexFile, ec) && !ec)
+        throwIoError(EACCES);
 }
 
 void decodeHexFile(Session& session, Panes& panes, const fs::path& hexFile) {

@@ -17,6 +17,10 @@ std::filesystem::path fullCapturePath(const std::filesystem::path& capture);
 // name their files relative to it.
 void enterWorkFolder(const Session& session);
 
+// Fails with "File access denied" when the HEX frame file would be the capture itself (a HEX
+// frame file chosen as a capture): writing it would replace the capture by its conversion.
+void checkNotTheCapture(const std::filesystem::path& capture, const std::filesystem::path& hexFile);
+
 // Opens the HEX frame file just written and runs the decoding pass over it.
 void decodeHexFile(Session& session, Panes& panes, const std::filesystem::path& hexFile);
 

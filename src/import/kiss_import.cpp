@@ -93,6 +93,7 @@ void openKissFile(Session& session, Panes& panes, const fs::path& capture) {
     session.resetHiddenLists();
     const fs::path hexPath = hexFilePath(capturePath, session.workFolder);
     enterWorkFolder(session);
+    checkNotTheCapture(capturePath, hexPath);
     WholeFile hexFile(hexPath);
 
     const KeptFrames kept = readKeptFrames(input, captureSize, panes);

@@ -51,6 +51,7 @@ void openTextFile(Session& session, Panes& panes, const fs::path& capture) {
     panes.repaint();
     session.resetHiddenLists();
     const fs::path hexPath = hexFilePath(capturePath, session.workFolder);
+    checkNotTheCapture(capturePath, hexPath);
     WholeFile hexFile(hexPath);
     convertTextCapture(input, captureSize, hexFile, panes);
     input.close();

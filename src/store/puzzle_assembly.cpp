@@ -86,7 +86,9 @@ void decodePuzzles(Session& session, Panes& panes) {
         const std::string id(chars(folder, 1, kImageIdLength));
         panes.reportAppend("Puzzle " + id + " : received " + std::to_string(received) +
                            " frames from a total of " + std::to_string(total));
-        if (received == total) {
+        // No frame makes a frame count below 1: such a folder was made by hand, and joining
+        // it would replace a puzzle file with an empty one.
+        if (received == total && total >= 1) {
             panes.reportAppendToLast("  >  Puzzle decoded!");
             session.lastPuzzleId = id;
             const std::string fileName = "puzzl " + id + ".jpg";

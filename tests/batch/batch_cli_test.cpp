@@ -69,3 +69,12 @@ TEST(BatchCommandLine, DoubleDashMakesAnOptionLikeNameAFile) {
     EXPECT_EQ(result.out, " >>>  No valid frames found!\n");
     EXPECT_EQ(result.err, "");
 }
+
+TEST(BatchCommandLine, AnEmptyNameIsAFileThatIsNotFound) {
+    BatchFolder folder;
+    writeFile(folder.work() / "next.hex", "");
+    const auto result = folder.run({"", "next.hex"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Zeltodecoder-batch: : File not found\n");
+    EXPECT_EQ(result.out, " >>>  No valid frames found!\n");
+}

@@ -2,6 +2,7 @@
 
 #include "support/test_support.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,16 @@ BatchFolder::~BatchFolder() {
 }
 
 BatchResult BatchFolder::run(const std::vector<std::string>& arguments, bool workGone) const {
+    return start(arguments, workGone, RLIM_INFINITY);
+}
+
+BatchResult BatchFolder::runWithFileSizeLimit(const std::vector<std::string>& arguments,
+                                              rlim_t bytes) const {
+    return start(arguments, false, bytes);
+}
+
+BatchResult BatchFolder::start(const std::vector<std::string>& arguments, bool workGone,
+                               rlim_t fileSizeLimit) const {
     const fs::path outPath = root_ / "stdout";
     const fs::path errPath = root_ / "stderr";
     std::vector<std::string> argv{ZELTO_BATCH};
@@ -45,6 +56,12 @@ BatchResult BatchFolder::run(const std::vector<std::string>& arguments, bool wor
             ::_exit(127);
         if (workGone && ::rmdir(work_.c_str()) != 0)
             ::_exit(127);
+        if (fileSizeLimit != RLIM_INFINITY) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::signal(SIGXFSZ, SIG_DFL);
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(127);
+        }
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace zelto::test {
@@ -30,8 +31,14 @@ class BatchFolder {
     // Runs the batch decoder with `work` as its current directory; with `workGone`, that
     // directory is removed before the decoder starts.
     BatchResult run(const std::vector<std::string>& arguments, bool workGone = false) const;
+    // Runs it as under `ulimit -f`: no file it writes may grow past `bytes`, and a write past
+    // that raises the signal SIGXFSZ with its default action.
+    BatchResult runWithFileSizeLimit(const std::vector<std::string>& arguments, rlim_t bytes) const;
 
   private:
+    BatchResult start(const std::vector<std::string>& arguments, bool workGone,
+                      rlim_t fileSizeLimit) const;
+
     fs::path root_;
     fs::path work_;
     fs::path captures_;

@@ -55,6 +55,58 @@ WorkFolder::~WorkFolder() {
     fs::remove_all(path_, ec);
 }
 
+NestedWorkFolder::NestedWorkFolder() {
+    static int counter = 0;
+    root_ = fs::temp_directory_path() /
+            ("zelto-nest-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(root_);
+    work_ = root_ / "work";
+    captures_ = root_ / "captures";
+    fs::create_directories(captures_);
+    previousCurrent_ = fs::current_path();
+    prepare();
+}
+
+NestedWorkFolder::~NestedWorkFolder() {
+    std::error_code ec;
+    fs::current_path(previousCurrent_, ec);
+    fs::remove_all(root_, ec);
+}
+
+void NestedWorkFolder::prepare() {
+    fs::create_directories(work_ / "Thumbs");
+    fs::create_directories(work_ / "Puzzles");
+    writeFile(work_ / "ThumbList.txt", "");
+    fs::current_path(work_);
+    session.workFolder = work_;
+}
+
+std::vector<std::string> NestedWorkFolder::outside() const {
+    std::vector<std::string> entries;
+    for (const std::string& entry : treeOf(root_))
+        if (entry != "work/" && !entry.starts_with("work/"))
+            entries.push_back(entry);
+    return entries;
+}
+
+std::vector<std::string> treeOf(const fs::path& folder) {
+    std::vector<std::string> entries;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string entry = it->path().lexically_relative(folder).string();
+        std::error_code typeError;
+        if (it->is_symlink(typeError))
+            entry += " -> " + fs::read_symlink(it->path(), typeError).string();
+        else if (it->is_directory(typeError))
+            entry += "/";
+        else
+            entry += " " + std::to_string(it->file_size(typeError));
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
 std::string messageOf(const std::function<void()>& f) {
     try {
         f();

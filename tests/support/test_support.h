@@ -61,6 +61,39 @@ class WorkFolder {
     fs::path previousCurrent_;
 };
 
+// A working folder "work" inside a folder of its own, beside a folder "captures" for input
+// files: a test can tell that nothing was written beside the working folder. The working
+// folder is prepared as start-up prepares it and is the current directory; all is removed
+// afterwards.
+class NestedWorkFolder {
+  public:
+    NestedWorkFolder();
+    ~NestedWorkFolder();
+    NestedWorkFolder(const NestedWorkFolder&) = delete;
+    NestedWorkFolder& operator=(const NestedWorkFolder&) = delete;
+
+    const fs::path& root() const { return root_; }
+    const fs::path& work() const { return work_; }
+    const fs::path& captures() const { return captures_; }
+    fs::path operator/(const std::string& name) const { return work_ / name; }
+    // Thumbs, Puzzles and an empty ThumbList.txt made again (once a disk is mounted on the
+    // working folder), which becomes the current directory again.
+    void prepare();
+    // Every entry under the enclosing folder but the working folder, with the size of files.
+    std::vector<std::string> outside() const;
+
+    Session session;
+
+  private:
+    fs::path root_;
+    fs::path work_;
+    fs::path captures_;
+    fs::path previousCurrent_;
+};
+
+// Every entry under a folder, by its path relative to it, with the size of each file; sorted.
+std::vector<std::string> treeOf(const fs::path& folder);
+
 // The message of the RunError that f throws, empty when it throws none.
 std::string messageOf(const std::function<void()>& f);
 
