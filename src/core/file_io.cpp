@@ -256,10 +256,11 @@ void appendLines(const fs::path& path, std::string_view bytes) {
     if (fd < 0)
         throwIoError(errno);
     struct stat before {};
-    const bool regular = ::fstat(fd, &before) == 0 && S_ISREG(before.st_mode);
+    const bool known = ::fstat(fd, &before) == 0;
+    const bool regular = known && S_ISREG(before.st_mode);
     // Without a marker (a folder that takes no new file) the append is still made, unguarded.
     std::string marker;
-    if (regular) {
+    if (known) {
         marker = (path.parent_path() /
                   appendMarkerName(path, static_cast<std::uintmax_t>(before.st_size)))
                      .native();
