@@ -34,10 +34,8 @@ BatchResult BatchFolder::runWithFileSizeLimit(const std::vector<std::string>& ar
     return start(arguments, false, bytes);
 }
 
-BatchResult BatchFolder::start(const std::vector<std::string>& arguments, bool workGone,
-                               rlim_t fileSizeLimit) const {
-    const fs::path outPath = root_ / "stdout";
-    const fs::path errPath = root_ / "stderr";
+pid_t startBatch(const fs::path& work, const std::vector<std::string>& arguments,
+                 const fs::path& out, const fs::path& err, const std::function<bool()>& inChild) {
     std::vector<std::string> argv{ZELTO_BATCH};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> pointers;
@@ -45,31 +43,47 @@ BatchResult BatchFolder::start(const std::vector<std::string>& arguments, bool w
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
 
-    BatchResult result;
     const pid_t child = ::fork();
     if (child == 0) {
         const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
-            ::dup2(err, 2) < 0 || ::chdir(work_.c_str()) != 0)
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd =
+            err == out ? outFd : ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || outFd < 0 || errFd < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 ||
+            ::dup2(errFd, 2) < 0 || ::chdir(work.c_str()) != 0 || (inChild && !inChild()))
             ::_exit(127);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+int waitForBatch(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+BatchResult BatchFolder::start(const std::vector<std::string>& arguments, bool workGone,
+                               rlim_t fileSizeLimit) const {
+    const fs::path outPath = root_ / "stdout";
+    const fs::path errPath = root_ / "stderr";
+    BatchResult result;
+    const pid_t child = startBatch(work_, arguments, outPath, errPath, [&] {
         if (workGone && ::rmdir(work_.c_str()) != 0)
-            ::_exit(127);
+            return false;
         if (fileSizeLimit != RLIM_INFINITY) {
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             ::signal(SIGXFSZ, SIG_DFL);
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                ::_exit(127);
+                return false;
         }
-        ::execv(pointers[0], pointers.data());
-        ::_exit(127);
-    }
+        return true;
+    });
     if (child < 0)
         return result;
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = waitForBatch(child);
     if (WIFEXITED(status))
         result.status = WEXITSTATUS(status);
     result.out = readFile(outPath);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/types.h>
 #include <vector>
 
 namespace zelto::test {
@@ -15,6 +17,16 @@ struct BatchResult {
     std::string out;
     std::string err;
 };
+
+// Starts the built batch decoder with `work` as its current directory, standard input from
+// /dev/null and standard output and error to the two files (which may be one file).
+// `inChild` runs in the new process just before the decoder starts; false stops it there.
+// Returns the process ID, or -1.
+pid_t startBatch(const fs::path& work, const std::vector<std::string>& arguments,
+                 const fs::path& out, const fs::path& err,
+                 const std::function<bool()>& inChild = {});
+// The wait status of a started decoder once it has ended.
+int waitForBatch(pid_t child);
 
 // A temporary folder holding an empty working folder "work" and a folder "captures" for
 // input files; removed afterwards.

@@ -260,25 +260,9 @@ struct Ending {
 Ending runDecoder(const fs::path& work, const fs::path& output,
                   const std::vector<std::string>& arguments,
                   std::optional<std::chrono::nanoseconds> killAfter) {
-    std::vector<std::string> argv{ZELTO_BATCH};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> pointers;
-    for (auto& a : argv)
-        pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-
     Ending ending;
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(out, 2) < 0 ||
-            ::chdir(work.c_str()) != 0)
-            ::_exit(127);
-        ::execv(pointers[0], pointers.data());
-        ::_exit(127);
-    }
+    const pid_t child = startBatch(work, arguments, output, output);
     if (child < 0)
         return ending;
     if (killAfter) {
@@ -290,9 +274,7 @@ Ending runDecoder(const fs::path& work, const fs::path& output,
         // The child is not reaped before this, so its process ID cannot have been reused.
         ::kill(child, SIGKILL);
     }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = waitForBatch(child);
     ending.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ending.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
