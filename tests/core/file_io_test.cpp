@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 #include "core/run_error.h"
+#include "store/work_folder.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -134,16 +135,9 @@ TEST(AppendLines, LinesCutByAKillAreCutBackToWholeLinesAtTheNextStart) {
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
 
-        // What the next start does: the log first, then the partial files go.
-        std::vector<std::string> partial;
-        for (const std::string& name : listFolder(work.path()))
-            if (isPartialName(name))
-                partial.push_back(name);
         if (fs::file_size(log) % line.size() != 0)
             ++cut;
-        cutPartAppendedLine(log, partial);
-        for (const std::string& name : partial)
-            fs::remove(work / name);
+        prepareWorkFolder(work.session, work.path());
         const std::string content = readFile(log);
         ASSERT_EQ(content.size() % line.size(), 0u) << "kill " << kill;
         ASSERT_EQ(content,
