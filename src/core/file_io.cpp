@@ -53,7 +53,8 @@ std::string partialPathFor(const std::string& finalPath) {
 } // namespace
 
 InputFile::InputFile(const fs::path& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO would otherwise hold the program until some writer opened it.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         throwIoError(errno);
     struct stat st {};
@@ -64,9 +65,9 @@ InputFile::InputFile(const fs::path& path) {
             throwIoError(EACCES);
         }
         size_ = static_cast<std::size_t>(st.st_size);
-        // A device such as /dev/zero or /dev/full would be read without end: it is taken
-        // for what its size says, an empty file.
-        if (S_ISCHR(st.st_mode))
+        // A device such as /dev/zero or /dev/full would be read without end, and a FIFO
+        // waited on: each is taken for what its size says, an empty file.
+        if (!S_ISREG(st.st_mode))
             atEnd_ = true;
     }
 }

@@ -13,6 +13,7 @@
 #include <cctype>
 #include <random>
 #include <regex>
+#include <sys/stat.h>
 
 using namespace zelto;
 using namespace zelto::test;
@@ -277,6 +278,14 @@ TEST_F(HostileCapture, ADeviceIsReadAsTheEmptyFileItsSizeSays) {
         EXPECT_EQ(run.error, "");
         EXPECT_EQ(run.panes.report, std::vector<std::string>{kNoValidFrames});
     }
+}
+
+TEST_F(HostileCapture, AFifoIsReadAsAnEmptyCaptureWithoutWaitingForAWriter) {
+    const fs::path fifo = nest.captures() / "pipe.kss";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const Opened kiss = open(openKissFile, fifo);
+    EXPECT_EQ(kiss.error, "");
+    EXPECT_EQ(readFile(nest / "pipe.HEX"), "");
 }
 
 TEST_F(HostileCapture, AHexFrameFileChosenAsACaptureIsNotReplacedByItsConversion) {
