@@ -123,7 +123,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::FormShow() {
     runCommand([this] {
         panes_->reportClear();
-        prepareWorkFolder(session_, std::filesystem::current_path());
+        // A folder deleted before the start has no path: "File not found", not the
+        // library's own text.
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::current_path(ec);
+        if (ec)
+            throwIoError(ec.value());
+        prepareWorkFolder(session_, folder);
     });
 }
 

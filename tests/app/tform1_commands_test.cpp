@@ -94,6 +94,20 @@ TEST_F(TForm1Commands, StartUpPreparesAnEmptyFolderAndKeepsAPreparedOne) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(TForm1Commands, StartUpInAFolderDeletedBeforehandIsFileNotFound) {
+    const fs::path gone = folder / "gone";
+    fs::create_directory(gone);
+    fs::current_path(gone);
+    fs::remove(gone);
+    {
+        TForm1 late;
+        late.messageHook = [this](const QString& text) { messages << text; };
+        late.show();
+    }
+    fs::current_path(folder.path());
+    EXPECT_EQ(messages, QStringList{"File not found"});
+}
+
 TEST_F(TForm1Commands, StartUpRunsOnTheFirstShowOnly) {
     form.panes().reportAppend("a report line");
     form.hide();
