@@ -10,10 +10,7 @@
 namespace zelto::test {
 
 BatchFolder::BatchFolder() {
-    static int counter = 0;
-    root_ = fs::temp_directory_path() /
-            ("zelto-batch-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(root_);
+    root_ = freshTempPath("zelto-batch-");
     work_ = root_ / "work";
     captures_ = root_ / "captures";
     fs::create_directories(work_);

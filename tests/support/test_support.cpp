@@ -37,10 +37,7 @@ void FakePanes::showPicture(PicturePane pane, const fs::path& file, std::string_
 }
 
 WorkFolder::WorkFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("zelto-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(path_);
+    path_ = freshTempPath("zelto-test-");
     fs::create_directories(path_ / "Thumbs");
     fs::create_directories(path_ / "Puzzles");
     writeFile(path_ / "ThumbList.txt", "");
@@ -56,10 +53,7 @@ WorkFolder::~WorkFolder() {
 }
 
 NestedWorkFolder::NestedWorkFolder() {
-    static int counter = 0;
-    root_ = fs::temp_directory_path() /
-            ("zelto-nest-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(root_);
+    root_ = freshTempPath("zelto-nest-");
     work_ = root_ / "work";
     captures_ = root_ / "captures";
     fs::create_directories(captures_);
@@ -87,6 +81,14 @@ std::vector<std::string> NestedWorkFolder::outside() const {
         if (entry != "work/" && !entry.starts_with("work/"))
             entries.push_back(entry);
     return entries;
+}
+
+fs::path freshTempPath(const std::string& prefix) {
+    static int counter = 0;
+    fs::path path = fs::temp_directory_path() /
+                    (prefix + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(path); // left by an earlier run that had this process ID
+    return path;
 }
 
 std::vector<std::string> treeOf(const fs::path& folder) {

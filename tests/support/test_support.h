@@ -91,6 +91,10 @@ class NestedWorkFolder {
     fs::path previousCurrent_;
 };
 
+// A path under the temporary folder, its name beginning with `prefix`, unique within this run
+// of the tests, where nothing stands yet.
+fs::path freshTempPath(const std::string& prefix);
+
 // Every entry under a folder, by its path relative to it, with the size of each file; sorted.
 std::vector<std::string> treeOf(const fs::path& folder);
 
