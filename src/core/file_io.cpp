@@ -34,7 +34,7 @@ int tryWriteAll(int fd, const char* data, std::size_t size) {
 
 void writeAll(int fd, const char* data, std::size_t size) {
     if (const int err = tryWriteAll(fd, data, size))
-        throwIoError(err);
+        throwWriteError(err);
 }
 
 std::string partialPathFor(const std::string& finalPath) {
@@ -149,7 +149,7 @@ WholeFile::WholeFile(std::string finalPath) : finalPath_(std::move(finalPath)) {
     tempPath_ = partialPathFor(finalPath_);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
-        throwIoError(errno);
+        throwWriteError(errno);
 }
 
 WholeFile::~WholeFile() {
@@ -182,21 +182,22 @@ void WholeFile::commit() {
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(tempPath_.c_str());
-        throwIoError(err);
+        throwWriteError(err);
     }
     if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
         const int err = errno;
         ::unlink(tempPath_.c_str());
-        throwIoError(err);
+        throwWriteError(err);
     }
 }
 
 namespace {
-// Whether the file holds exactly these bytes already; any doubt answers no.
-bool holdsExactly(const std::string& path, std::string_view bytes) {
+// What stands under the path: nothing, these very bytes, or something else; any doubt
+// answers something else.
+FileWrite compareWith(const std::string& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno == ENOENT ? FileWrite::Created : FileWrite::Replaced;
     struct stat st {};
     bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
                 static_cast<std::size_t>(st.st_size) == bytes.size();
@@ -206,7 +207,7 @@ bool holdsExactly(const std::string& path, std::string_view bytes) {
                content == bytes;
     }
     ::close(fd);
-    return same;
+    return same ? FileWrite::Unchanged : FileWrite::Replaced;
 }
 } // namespace
 
@@ -216,11 +217,13 @@ void replaceWholeFile(const std::string& path, std::string_view bytes) {
     file.commit();
 }
 
-void writeWholeFile(const std::string& path, std::string_view bytes) {
+FileWrite writeWholeFile(const std::string& path, std::string_view bytes) {
     // A frame received again is usually the same frame: leaving the file alone spares the
     // file system a new inode and a replacing rename, which cost far more than this read.
-    if (!holdsExactly(path, bytes))
+    const FileWrite outcome = compareWith(path, bytes);
+    if (outcome != FileWrite::Unchanged)
         replaceWholeFile(path, bytes);
+    return outcome;
 }
 
 std::string readWholeFile(const fs::path& path) {
@@ -255,7 +258,7 @@ std::string appendMarkerName(const fs::path& path, std::uintmax_t sizeBefore) {
 void appendLines(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
-        throwIoError(errno);
+        throwWriteError(errno);
     struct stat before {};
     const bool known = ::fstat(fd, &before) == 0;
     const bool regular = known && S_ISREG(before.st_mode);
@@ -282,7 +285,7 @@ void appendLines(const fs::path& path, std::string_view bytes) {
     if (!marker.empty())
         ::unlink(marker.c_str());
     if (err != 0)
-        throwIoError(err);
+        throwWriteError(err);
 }
 
 void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames) {

@@ -61,9 +61,11 @@ class WholeFile {
     std::string buffer_;
 };
 
+enum class FileWrite { Unchanged, Replaced, Created };
+
 // Writes a complete small file in one go through WholeFile; a file that holds these bytes
-// already is left as it is.
-void writeWholeFile(const std::string& path, std::string_view bytes);
+// already is left as it is. Says which of the three it was.
+FileWrite writeWholeFile(const std::string& path, std::string_view bytes);
 // The same without looking at what stands there: for a caller that knows.
 void replaceWholeFile(const std::string& path, std::string_view bytes);
 

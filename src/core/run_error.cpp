@@ -12,7 +12,8 @@ std::string withoutNul(std::string text) {
 }
 } // namespace
 
-RunError::RunError(const std::string& message) : std::runtime_error(withoutNul(message)) {}
+RunError::RunError(const std::string& message, bool writeFailure)
+    : std::runtime_error(withoutNul(message)), writeFailure_(writeFailure) {}
 
 std::string ioErrorMessage(int errorNumber) {
     switch (errorNumber) {
@@ -39,6 +40,10 @@ std::string ioErrorMessage(int errorNumber) {
 
 void throwIoError(int errorNumber) {
     throw RunError(ioErrorMessage(errorNumber));
+}
+
+void throwWriteError(int errorNumber) {
+    throw RunError(ioErrorMessage(errorNumber), true);
 }
 
 void throwReadBeyondEnd() {
