@@ -12,26 +12,52 @@ void KissFrameSplitter::feed(std::string_view block, const FrameHandler& onFrame
         const void* hit = std::memchr(block.data() + pos, kKissDelimiter, block.size() - pos);
         if (!hit) {
             if (delimiterSeen_)
-                pending_.append(block.substr(pos));
+                addToOpenRun(block.substr(pos));
             return;
         }
         const std::size_t at =
             static_cast<std::size_t>(static_cast<const char*>(hit) - block.data());
         if (delimiterSeen_) {
             const std::string_view run = block.substr(pos, at - pos);
-            if (pending_.empty()) {
+            if (pending_.empty() && !overlong_) {
                 // The usual case: the whole frame lies in this block and is not copied.
-                if (!run.empty())
+                if (run.size() > longest_)
+                    ++overlongFrames_;
+                else if (!run.empty())
                     onFrame(run);
             } else {
-                pending_.append(run);
-                onFrame(pending_);
+                addToOpenRun(run);
+                if (overlong_)
+                    ++overlongFrames_;
+                else
+                    onFrame(pending_);
                 pending_.clear();
+                overlong_ = false;
             }
         }
         delimiterSeen_ = true;
         pos = at + 1;
     }
+}
+
+void KissFrameSplitter::addToOpenRun(std::string_view bytes) {
+    if (overlong_)
+        return;
+    if (pending_.size() + bytes.size() > longest_) {
+        overlong_ = true;
+        pending_.clear();
+        pending_.shrink_to_fit();
+        return;
+    }
+    pending_.append(bytes);
+}
+
+bool KissFrameSplitter::restart() {
+    const bool cut = !pending_.empty() || overlong_;
+    pending_.clear();
+    overlong_ = false;
+    delimiterSeen_ = false;
+    return cut;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,13 +22,29 @@ class KissFrameSplitter {
   public:
     using FrameHandler = std::function<void(std::string_view frame)>;
 
+    // A run longer than `longestFrame` bytes is dropped whole, so that a stream without end
+    // costs bounded memory.
+    explicit KissFrameSplitter(std::size_t longestFrame = SIZE_MAX) : longest_(longestFrame) {}
+
     // Hands every frame that ends in this block to onFrame, escapes still in place. A run
     // left open at the end of the block continues in the next one.
     void feed(std::string_view block, const FrameHandler& onFrame);
 
+    // The stream broke off: a frame begun is dropped, and the next stream starts afresh.
+    // Says whether a frame was cut so.
+    bool restart();
+
+    // Runs dropped for their length so far.
+    long overlongFrames() const { return overlongFrames_; }
+
   private:
+    void addToOpenRun(std::string_view bytes);
+
+    std::size_t longest_;
     bool delimiterSeen_ = false;
-    std::string pending_; // the open run, only when it crosses a block boundary
+    bool overlong_ = false; // the open run is being dropped
+    std::string pending_;   // the open run, only when it crosses a block boundary
+    long overlongFrames_ = 0;
 };
 
 // Frames kept for decoding: 67 to 333 bytes as they stand in the capture, command byte

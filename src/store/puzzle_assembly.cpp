@@ -6,7 +6,6 @@
 #include "store/frame_store.h"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,30 +35,28 @@ std::vector<std::string> puzzleFolders(const fs::path& puzzles) {
     return names;
 }
 
-// Label4 after each puzzle: the last log line of the most recently assembled puzzle wins,
-// other lines leave the label alone, and only a log without any line says so. The log is
-// read once, when the first puzzle needs it.
-class PuzzleDescriber {
-  public:
-    explicit PuzzleDescriber(std::filesystem::path log) : log_(std::move(log)) {}
-
-    void describe(const std::string& puzzleId, Panes& panes) {
-        if (!index_)
-            index_.emplace(log_);
-        const LogLookup found = index_->find(puzzleId);
-        if (!found.hasLines)
-            panes.setDescription(kNotYetReceived);
-        // Log lines shorter than a whole ID never match, so neither does an empty ID.
-        else if (found.description && puzzleId.size() == kImageIdLength)
-            panes.setDescription(*found.description);
-    }
-
-  private:
-    std::filesystem::path log_;
-    std::optional<DescriptionIndex> index_;
-};
-
 } // namespace
+
+void PuzzleDescriber::describe(const std::string& puzzleId, Panes& panes) {
+    if (!index_)
+        index_.emplace(log_);
+    const LogLookup found = index_->find(puzzleId);
+    if (!found.hasLines)
+        panes.setDescription(kNotYetReceived);
+    // Log lines shorter than a whole ID never match, so neither does an empty ID.
+    else if (found.description && puzzleId.size() == kImageIdLength)
+        panes.setDescription(*found.description);
+}
+
+void joinPuzzle(Session& session, Panes& panes, const std::string& folder) {
+    const std::string id(chars(folder, 1, kImageIdLength));
+    session.lastPuzzleId = id;
+    const std::string fileName = "puzzl " + id + ".jpg";
+    panes.listAppend(ListPane::ListBox2, fileName);
+    const fs::path file = session.workFolder / fileName;
+    joinFrames(session, session.workFolder / "Puzzles" / folder, frameCountOfFolder(folder), file);
+    panes.showPicture(PicturePane::Image7, file, fileName);
+}
 
 void decodePuzzles(Session& session, Panes& panes) {
     panes.normalLayout();
@@ -90,13 +87,8 @@ void decodePuzzles(Session& session, Panes& panes) {
         // it would replace a puzzle file with an empty one.
         if (received == total && total >= 1) {
             panes.reportAppendToLast("  >  Puzzle decoded!");
-            session.lastPuzzleId = id;
-            const std::string fileName = "puzzl " + id + ".jpg";
-            panes.listAppend(ListPane::ListBox2, fileName);
             listed = true;
-            const fs::path file = session.workFolder / fileName;
-            joinFrames(session, puzzles / folder, total, file);
-            panes.showPicture(PicturePane::Image7, file, fileName);
+            joinPuzzle(session, panes, folder);
         }
         describer.describe(session.lastPuzzleId, panes);
         if (listed)

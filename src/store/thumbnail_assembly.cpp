@@ -4,15 +4,12 @@
 #include "decode/description_log.h"
 #include "store/frame_store.h"
 
-#include <optional>
-
 namespace zelto {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-void removeImageFolder(Session& session, const fs::path& folder) {
+void removeThumbnailFolder(Session& session, const std::string& folderName) {
+    const fs::path folder = session.workFolder / "Thumbs" / folderName;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
@@ -24,7 +21,23 @@ void removeImageFolder(Session& session, const fs::path& folder) {
     fs::remove(folder, ec);
 }
 
-} // namespace
+void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
+                   std::optional<DescriptionIndex>& descriptions) {
+    const std::string name = "thumb " + std::string(chars(folder, 1, 11)) + ".jpg";
+    panes.listAppend(ListPane::ListBox2, name);
+    joinFrames(session, session.workFolder / "Thumbs" / folder, frameCountOfFolder(folder),
+               session.workFolder / name);
+    panes.showPicture(PicturePane::Image7, session.workFolder / name, name);
+    panes.listSelectLast(ListPane::ListBox2);
+
+    session.currentImageId = chars(name, 7, 11);
+    if (!descriptions)
+        descriptions.emplace(session.workFolder / kLogName);
+    const LogLookup found = descriptions->find(session.currentImageId);
+    // A log without any line leaves the label as it was.
+    if (found.hasLines)
+        panes.setDescription(found.description ? *found.description : kNotYetReceived);
+}
 
 void assembleThumbnails(Session& session, Panes& panes) {
     const fs::path thumbs = session.workFolder / "Thumbs";
@@ -33,30 +46,15 @@ void assembleThumbnails(Session& session, Panes& panes) {
     std::optional<DescriptionIndex> descriptions; // read when the first thumbnail needs it
     for (const std::string& folder : folders) {
         panes.progress("Assembling thumbnails", ++done, static_cast<long>(folders.size()));
-        const long received = frameFileCount(thumbs / folder);
-        const long total = frameCountOfFolder(folder);
-        const std::string imageId(chars(folder, 1, 11));
-        if (received != total) {
-            panes.listAppend(ListPane::ListBox3, imageId);
+        if (frameFileCount(thumbs / folder) != frameCountOfFolder(folder)) {
+            panes.listAppend(ListPane::ListBox3, std::string(chars(folder, 1, 11)));
             continue;
         }
-        const std::string name = "thumb " + imageId + ".jpg";
-        panes.listAppend(ListPane::ListBox2, name);
         session.memo5.push_back(folder);
-        joinFrames(session, thumbs / folder, total, session.workFolder / name);
-        panes.showPicture(PicturePane::Image7, session.workFolder / name, name);
-        panes.listSelectLast(ListPane::ListBox2);
-
-        session.currentImageId = chars(name, 7, 11);
-        if (!descriptions)
-            descriptions.emplace(session.workFolder / kLogName);
-        const LogLookup found = descriptions->find(session.currentImageId);
-        // A log without any line leaves the label as it was.
-        if (found.hasLines)
-            panes.setDescription(found.description ? *found.description : kNotYetReceived);
+        joinThumbnail(session, panes, folder, descriptions);
     }
     for (const std::string& folder : session.memo5)
-        removeImageFolder(session, thumbs / folder);
+        removeThumbnailFolder(session, folder);
 }
 
 } // namespace zelto

@@ -2,11 +2,25 @@
 
 #include "core/panes.h"
 #include "core/session.h"
+#include "decode/description_log.h"
+
+#include <optional>
+#include <string>
 
 namespace zelto {
 
 // The end of every decoding pass: joins each complete thumbnail met in the pass, lists the
 // incomplete ones, then removes the image folders of the joined ones.
 void assembleThumbnails(Session& session, Panes& panes);
+
+// Joins one complete thumbnail folder of Thumbs into its thumbnail file, lists it in ListBox2,
+// shows it in Image7 and its description in Label4 (from the log, read once into
+// `descriptions` when first needed). The folder stays.
+void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
+                   std::optional<DescriptionIndex>& descriptions);
+
+// Deletes the frame files of a thumbnail folder of Thumbs, then the folder; failures are
+// passed over.
+void removeThumbnailFolder(Session& session, const std::string& folder);
 
 } // namespace zelto
