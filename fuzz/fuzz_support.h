@@ -20,6 +20,8 @@ class NullPanes : public Panes {
     void listClear(ListPane) override {}
     void listAppend(ListPane, std::string_view) override {}
     void listSelectLast(ListPane) override {}
+    bool listHas(ListPane, std::string_view) const override { return false; }
+    void listRemove(ListPane, std::string_view) override {}
     void setDescription(std::string_view) override {}
     void setFileField(std::string_view) override {}
     void showPicture(PicturePane, const std::filesystem::path&, std::string_view) override {}

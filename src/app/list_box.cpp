@@ -41,6 +41,20 @@ void ListBox::selectLastQuietly() {
     setCurrentRow(count() - 1);
 }
 
+int ListBox::rowOf(const QString& text) const {
+    for (int row = 0; row < count(); ++row)
+        if (item(row)->text() == text)
+            return row;
+    return -1;
+}
+
+void ListBox::removeRowQuietly(int row) {
+    if (row < 0)
+        return;
+    FlagScope quiet(fromCode_);
+    delete takeItem(row);
+}
+
 bool ListBox::selectedText(QString& text) const {
     const QListWidgetItem* entry = currentItem();
     if (entry == nullptr)

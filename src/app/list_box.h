@@ -14,6 +14,10 @@ class ListBox : public QListWidget {
     explicit ListBox(QWidget* parent = nullptr);
 
     void selectLastQuietly();
+    // The first row holding the text, -1 when none does.
+    int rowOf(const QString& text) const;
+    // Removes a row (none when -1) without telling of a new selection.
+    void removeRowQuietly(int row);
     // The text of the selected entry; false when none is selected.
     bool selectedText(QString& text) const;
 

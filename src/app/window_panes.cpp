@@ -53,6 +53,14 @@ void WindowPanes::listSelectLast(ListPane pane) {
     list(pane)->selectLastQuietly();
 }
 
+bool WindowPanes::listHas(ListPane pane, std::string_view entry) const {
+    return list(pane)->rowOf(fromWindows1252(entry)) >= 0;
+}
+
+void WindowPanes::listRemove(ListPane pane, std::string_view entry) {
+    list(pane)->removeRowQuietly(list(pane)->rowOf(fromWindows1252(entry)));
+}
+
 void WindowPanes::setDescription(std::string_view text) {
     setAutoWidthText(widgets_.label4, fromWindows1252(text));
 }

@@ -43,6 +43,8 @@ class WindowPanes : public Panes {
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
     void listSelectLast(ListPane list) override;
+    bool listHas(ListPane list, std::string_view entry) const override;
+    void listRemove(ListPane list, std::string_view entry) override;
 
     void setDescription(std::string_view text) override;
     void setFileField(std::string_view text) override;

@@ -5,6 +5,7 @@
 #include "decode/picture.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zelto {
 
@@ -62,6 +63,10 @@ std::vector<std::string> BatchPanes::reportLines() const {
 }
 
 std::vector<std::string>* BatchPanes::listOf(ListPane list) {
+    return const_cast<std::vector<std::string>*>(std::as_const(*this).listOf(list));
+}
+
+const std::vector<std::string>* BatchPanes::listOf(ListPane list) const {
     switch (list) {
     case ListPane::ListBox2:
         return &listBox2_;
@@ -81,6 +86,19 @@ void BatchPanes::listClear(ListPane list) {
 void BatchPanes::listAppend(ListPane list, std::string_view entry) {
     if (auto* entries = listOf(list))
         entries->emplace_back(entry);
+}
+
+bool BatchPanes::listHas(ListPane list, std::string_view entry) const {
+    const auto* entries = listOf(list);
+    return entries && std::find(entries->begin(), entries->end(), entry) != entries->end();
+}
+
+void BatchPanes::listRemove(ListPane list, std::string_view entry) {
+    auto* entries = listOf(list);
+    if (!entries)
+        return;
+    if (const auto it = std::find(entries->begin(), entries->end(), entry); it != entries->end())
+        entries->erase(it);
 }
 
 void BatchPanes::showPicture(PicturePane, const std::filesystem::path& file,

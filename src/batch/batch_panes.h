@@ -32,6 +32,8 @@ class BatchPanes : public Panes {
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
     void listSelectLast(ListPane) override {}
+    bool listHas(ListPane list, std::string_view entry) const override;
+    void listRemove(ListPane list, std::string_view entry) override;
 
     void setDescription(std::string_view) override {}
     void setFileField(std::string_view) override {}
@@ -48,6 +50,7 @@ class BatchPanes : public Panes {
 
   private:
     std::vector<std::string>* listOf(ListPane list);
+    const std::vector<std::string>* listOf(ListPane list) const;
 
     ProgressLine& progress_;
     // Blocks of lines rather than a string per line, since a day's capture lists tens of

@@ -2,6 +2,7 @@
 
 #include "core/run_error.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -255,13 +256,31 @@ std::string appendMarkerName(const fs::path& path, std::uintmax_t sizeBefore) {
 }
 } // namespace
 
+namespace {
+// One write at the end of an open file; a write that fails takes its bytes back.
+void appendOnce(int fd, bool regular, off_t sizeBefore, std::string_view bytes,
+                const std::string& marker) {
+    int err = tryWriteAll(fd, bytes.data(), bytes.size());
+    // A full disk can take some of the bytes, and a line cut short would stand for good:
+    // the file goes back to what it held.
+    if (err != 0 && regular && ::ftruncate(fd, sizeBefore) != 0) {
+        // Nothing more can be done; the write's error is the one that counts.
+    }
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (!marker.empty())
+        ::unlink(marker.c_str());
+    if (err != 0)
+        throwWriteError(err);
+}
+} // namespace
+
 void appendLines(const fs::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0)
         throwWriteError(errno);
     struct stat before {};
     const bool known = ::fstat(fd, &before) == 0;
-    const bool regular = known && S_ISREG(before.st_mode);
     // Without a marker (a folder that takes no new file) the append is still made, unguarded.
     std::string marker;
     if (known) {
@@ -274,18 +293,45 @@ void appendLines(const fs::path& path, std::string_view bytes) {
         else
             ::close(markerFd);
     }
-    int err = tryWriteAll(fd, bytes.data(), bytes.size());
-    // A full disk can take some of the bytes, and a line cut short would stand for good:
-    // the file goes back to what it held.
-    if (err != 0 && regular && ::ftruncate(fd, before.st_size) != 0) {
-        // Nothing more can be done; the write's error is the one that counts.
+    appendOnce(fd, known && S_ISREG(before.st_mode), before.st_size, bytes, marker);
+}
+
+void appendBlock(const fs::path& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throwWriteError(errno);
+    struct stat before {};
+    const bool known = ::fstat(fd, &before) == 0;
+    appendOnce(fd, known && S_ISREG(before.st_mode), before.st_size, bytes, "");
+}
+
+void cutAfterLast(const fs::path& path, char terminator) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+        ::close(fd);
+        return;
     }
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (!marker.empty())
-        ::unlink(marker.c_str());
-    if (err != 0)
-        throwWriteError(err);
+    // Backwards, a block at a time, to the last terminator.
+    off_t end = st.st_size;
+    off_t cutAt = -1;
+    std::string block(kBlock, '\0');
+    while (end > 0 && cutAt < 0) {
+        const off_t start = std::max<off_t>(0, end - static_cast<off_t>(block.size()));
+        const ssize_t n = ::pread(fd, block.data(), static_cast<std::size_t>(end - start), start);
+        if (n != end - start)
+            break;
+        const std::string_view got(block.data(), static_cast<std::size_t>(n));
+        if (const std::size_t at = got.rfind(terminator); at != std::string_view::npos)
+            cutAt = start + static_cast<off_t>(at) + 1;
+        end = start;
+    }
+    if (cutAt >= 0 && cutAt != st.st_size && ::ftruncate(fd, cutAt) != 0) {
+        // Left as it is: the next reader passes over a damaged end.
+    }
+    ::close(fd);
 }
 
 void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames) {

@@ -79,6 +79,14 @@ std::string readWholeFile(const fs::path& path);
 // write that fails leaves the file as it was.
 void appendLines(const fs::path& path, std::string_view bytes);
 
+// Appends bytes to a file, made when missing, in a single write; a write that fails leaves
+// the file as it was.
+void appendBlock(const fs::path& path, std::string_view bytes);
+
+// Cuts a file back to just after the last `terminator` byte it holds: what an append killed
+// midway left after it goes. A file without one is left alone, as are failures.
+void cutAfterLast(const fs::path& path, char terminator);
+
 // Temporary names of unfinished files begin with this; no command counts or lists them.
 inline constexpr std::string_view kPartialPrefix = ".zelto-partial-";
 bool isPartialName(std::string_view fileName);

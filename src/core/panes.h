@@ -40,6 +40,10 @@ class Panes {
     virtual void listAppend(ListPane list, std::string_view entry) = 0;
     // Selects the last entry from code: no click handler runs.
     virtual void listSelectLast(ListPane list) = 0;
+    // For a list kept up to date entry by entry: whether it holds the text, and removing the
+    // first entry that does (from code: no click handler runs).
+    virtual bool listHas(ListPane list, std::string_view entry) const = 0;
+    virtual void listRemove(ListPane list, std::string_view entry) = 0;
 
     virtual void setDescription(std::string_view text) = 0; // Label4
     virtual void setFileField(std::string_view text) = 0;   // Edit1

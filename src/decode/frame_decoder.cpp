@@ -83,7 +83,7 @@ void FrameDecoder::imageFrame(std::string_view line, FrameType type, DecodedFram
         session_.memo4.note(decoded.imageFolder);
     // Upper-case digits, so that the names the assembly builds from numbers always match.
     try {
-        decoded.frameChanged =
+        decoded.frameFile =
             storeFrame(folder, folder + toUpperAscii(frame.frameNumberText) + ".bin",
                        imagePayload(line, frame));
     } catch (const RunError&) {
@@ -95,26 +95,25 @@ void FrameDecoder::imageFrame(std::string_view line, FrameType type, DecodedFram
     }
 }
 
-// Writes a frame file unless it holds these bytes already, and says whether it wrote. What
-// this decoder wrote is known without asking the file system, and a folder it made holds
-// nothing else.
-bool FrameDecoder::storeFrame(const std::string& folder, std::string path, std::string payload) {
+// Writes a frame file unless it holds these bytes already. What this decoder wrote is known
+// without asking the file system, and a folder it made holds nothing else.
+FileWrite FrameDecoder::storeFrame(const std::string& folder, std::string path,
+                                   std::string payload) {
     auto& written = session_.writtenFrames;
     if (const auto known = written.find(path); known != written.end()) {
         if (known->second == payload)
-            return false;
+            return FileWrite::Unchanged;
         replaceWholeFile(path, payload);
         known->second = std::move(payload);
-        return true;
+        return FileWrite::Replaced;
     }
+    FileWrite outcome = FileWrite::Created;
     if (newFolders_.count(folder))
         replaceWholeFile(path, payload);
-    else if (writeWholeFile(path, payload) == FileWrite::Unchanged) {
-        written.emplace(std::move(path), std::move(payload));
-        return false;
-    }
+    else
+        outcome = writeWholeFile(path, payload);
     written.emplace(std::move(path), std::move(payload));
-    return true;
+    return outcome;
 }
 
 } // namespace zelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/file_io.h"
 #include "core/panes.h"
 #include "core/session.h"
 #include "decode/description_log.h"
@@ -17,7 +18,8 @@ struct DecodedFrame {
     FrameType type = FrameType::None;
     std::string iconFile;      // an icon frame's file, as ListBox1 lists it
     std::string imageFolder;   // an image frame's folder under Thumbs or Puzzles
-    bool frameChanged = false; // the image frame's file was new or held other bytes
+    // What became of the image frame's file: made, replaced by other bytes, or left alone.
+    FileWrite frameFile = FileWrite::Unchanged;
 };
 
 // The work of the decoding pass on one HEX line: the report line, the icon file and its
@@ -40,7 +42,7 @@ class FrameDecoder {
     void textFrame(std::string_view line);
     void iconFrame(std::string_view line, DecodedFrame& decoded);
     void imageFrame(std::string_view line, FrameType type, DecodedFrame& decoded);
-    bool storeFrame(const std::string& folder, std::string path, std::string payload);
+    FileWrite storeFrame(const std::string& folder, std::string path, std::string payload);
 
     Session& session_;
     Panes& panes_;

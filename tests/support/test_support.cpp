@@ -30,6 +30,17 @@ void FakePanes::listSelectLast(ListPane l) {
     selected[static_cast<int>(l)] = static_cast<int>(list(l).size()) - 1;
 }
 
+bool FakePanes::listHas(ListPane l, std::string_view entry) const {
+    const auto& entries = lists[static_cast<int>(l)];
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+}
+
+void FakePanes::listRemove(ListPane l, std::string_view entry) {
+    auto& entries = list(l);
+    if (const auto it = std::find(entries.begin(), entries.end(), entry); it != entries.end())
+        entries.erase(it);
+}
+
 void FakePanes::showPicture(PicturePane pane, const fs::path& file, std::string_view listedName) {
     if (decodePictures)
         loadPicture(file, listedName);

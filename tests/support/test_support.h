@@ -38,6 +38,8 @@ class FakePanes : public Panes {
     void listClear(ListPane l) override;
     void listAppend(ListPane l, std::string_view entry) override { list(l).emplace_back(entry); }
     void listSelectLast(ListPane l) override;
+    bool listHas(ListPane l, std::string_view entry) const override;
+    void listRemove(ListPane l, std::string_view entry) override;
     void setDescription(std::string_view text) override { description = text; }
     void setFileField(std::string_view text) override { fileField = text; }
     void showPicture(PicturePane pane, const fs::path& file, std::string_view listedName) override;
