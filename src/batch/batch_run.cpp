@@ -5,6 +5,7 @@
 #include "batch/capture_kind.h"
 #include "batch/command_report.h"
 #include "batch/fd_write.h"
+#include "batch/live_run.h"
 #include "batch/progress_line.h"
 #include "core/run_error.h"
 #include "core/session.h"
@@ -143,6 +144,11 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
                                    [&] { decodePuzzles(runner.session(), runner.panes()); });
     }
     progress.clear();
+    if (!options.kissHost.empty()) {
+        out.flush();
+        allCompleted &=
+            runLiveSession(runner.session(), options.kissHost, options.kissPort, out) == 0;
+    }
 
     out.flush();
     if (out.failure() != 0) {

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
         parseBatchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     switch (options.action) {
     case BatchOptions::Action::UsageError:
+        if (!options.problem.empty())
+            writeErrorLine(options.problem);
         writeAllToFd(2, batchUsageLine() + "\n");
         return 2;
     case BatchOptions::Action::Help:

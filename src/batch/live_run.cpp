@@ -1,0 +1,124 @@
+#include "batch/live_run.h"
+
+#include "batch/buffered_output.h"
+#include "batch/fd_write.h"
+#include "batch/live_panes.h"
+#include "core/run_error.h"
+#include "decode/live_decoder.h"
+#include "live/kiss_client.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace zelto {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onStopSignal(int) {
+    const char byte = 's';
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop through a pipe, since a signal handler may do
+// nothing more.
+bool catchStopSignals() {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+QString seconds(int n) {
+    return QString::number(n) + QStringLiteral(" s");
+}
+
+} // namespace
+
+int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
+                   BufferedOutput& out) {
+    std::unique_ptr<QCoreApplication> application;
+    static int argc = 1;
+    static char name[] = "Zeltodecoder-batch";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
+
+    const std::string label = (host.find(':') != std::string::npos ? "[" + host + "]" : host) +
+                              ":" + std::to_string(port);
+    const auto tell = [&](const std::string& text) {
+        out.flush(); // what was decoded before goes first
+        writeErrorLine(label + ": " + text);
+    };
+    if (!catchStopSignals()) {
+        tell("cannot catch SIGINT and SIGTERM");
+        return 1;
+    }
+
+    LivePanes panes(out);
+    LiveDecoder decoder(session, panes, tell);
+    KissClient client;
+    int status = 0;
+    const auto stopFor = [&](const std::string& message) {
+        tell(message);
+        status = 1;
+        QCoreApplication::exit();
+    };
+    QObject::connect(&client, &KissClient::received, [&](const QByteArray& bytes) {
+        if (status != 0)
+            return;
+        try {
+            decoder.receive(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                LiveDecoder::Clock::now());
+        } catch (const std::exception& error) {
+            stopFor(error.what());
+        }
+    });
+    QObject::connect(&client, &KissClient::connectionLost, [&] {
+        const long cutBefore = decoder.counts().cut;
+        decoder.connectionLost();
+        if (decoder.counts().cut > cutBefore)
+            tell("a frame cut off by the lost connection was dropped");
+    });
+    QObject::connect(&client, &KissClient::stateChanged, [&] {
+        switch (client.state()) {
+        case KissClient::State::Connected:
+            tell("connected");
+            break;
+        case KissClient::State::Waiting:
+            tell((client.lastError() + QStringLiteral("; next try in ") +
+                  seconds(client.secondsToRetry()))
+                     .toStdString());
+            break;
+        case KissClient::State::Connecting:
+        case KissClient::State::Stopped:
+            break;
+        }
+    });
+    QSocketNotifier stopRequest(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopRequest, &QSocketNotifier::activated, [] { QCoreApplication::exit(); });
+
+    tell("connecting");
+    client.start(QString::fromStdString(host), port);
+    QCoreApplication::exec();
+    // What has come in is decoded before the end; a frame begun is dropped.
+    client.stop();
+    const LiveCounts& counts = decoder.counts();
+    tell("stopped: " + std::to_string(counts.frames) + " frames received, " +
+         std::to_string(counts.cut) + " cut off, " + std::to_string(counts.failed) +
+         " not decoded");
+    return status;
+}
+
+} // namespace zelto

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/session.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zelto {
+
+class BufferedOutput;
+
+// Zeltodecoder-batch --kiss: decodes live from a KISS TCP server into the prepared working
+// folder until SIGINT or SIGTERM, then decodes what it holds and returns 0; returns 1 when it
+// stopped because a file could not be written. Report lines go to `out`; connection changes
+// and frame errors to standard error, as "HOST:PORT: message".
+int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
+                   BufferedOutput& out);
+
+} // namespace zelto
