@@ -11,6 +11,9 @@ int main(int argc, char* argv[]) {
     // with "Disk full", rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
+    // Where the KISS server chosen last is remembered.
+    QApplication::setOrganizationName(QStringLiteral("Zeltodecoder"));
+    QApplication::setApplicationName(QStringLiteral("Zeltodecoder"));
     zelto::TForm1 Form1;
     auto* Form2 = new zelto::TForm2(&Form1);
     auto* Form3 = new zelto::TForm3(&Form1);

@@ -84,6 +84,18 @@ void ReportPane::flush() {
     edit_->horizontalScrollBar()->setValue(0);
 }
 
+void ReportPane::keepLast(int count) {
+    flush();
+    QTextDocument* document = edit_->document();
+    const int excess = document->blockCount() - count;
+    if (excess <= 0)
+        return;
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
+    cursor.removeSelectedText();
+}
+
 std::vector<std::string> ReportPane::lines() {
     flush();
     std::vector<std::string> result;

@@ -25,6 +25,9 @@ class ReportPane {
     void appendToLast(std::string_view text);
     std::vector<std::string> lines();
     void flush();
+    // Drops the oldest lines past the most recent `count`, so that a session of weeks holds
+    // only a bounded pane (the files keep everything).
+    void keepLast(int count);
 
   private:
     QPlainTextEdit* edit_;

@@ -3,7 +3,9 @@
 #include "app/tform1.h"
 
 #include "app/file_filter.h"
+#include "app/kiss_server_dialog.h"
 #include "app/list_box.h"
+#include "app/live_link.h"
 #include "app/picture_box.h"
 #include "app/text_codec.h"
 #include "app/window_panes.h"
@@ -67,6 +69,8 @@ void TForm1::showMessage(const QString& text) {
 }
 
 void TForm1::runCommand(const std::function<void()>& command) {
+    // Frames of a live session wait until the command returns.
+    live_->commandStarts();
     panes_->beginCommand();
     session_.forgetWrittenFrames();
     try {
@@ -78,6 +82,7 @@ void TForm1::runCommand(const std::function<void()>& command) {
         showMessage(fromWindows1252(error.what()));
     }
     panes_->endCommand();
+    live_->commandEnded();
 }
 
 QString TForm1::askForFile(const QString& filter) {
@@ -113,6 +118,8 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A live session decodes what it has received before the program ends.
+    live_->stop();
     // The Help and About windows go with the main window.
     for (QWidget* window : {about_, help_})
         if (window != nullptr)
@@ -163,6 +170,21 @@ void TForm1::Openlogfile1Click() {
         openUrlHook(url);
     else
         QDesktopServices::openUrl(url);
+}
+
+// The server is remembered for the next start.
+void TForm1::ConnecttoKISSserver1Click() {
+    KissServerAddress address = savedKissServer();
+    const bool chosen =
+        kissServerDialogHook ? kissServerDialogHook(address) : askForKissServer(this, address);
+    if (!chosen)
+        return;
+    saveKissServer(address);
+    live_->start(address);
+}
+
+void TForm1::Disconnect1Click() {
+    live_->stop();
 }
 
 void TForm1::Exit1Click() {

@@ -18,6 +18,8 @@ class QPlainTextEdit;
 namespace zelto {
 
 class ClickLabel;
+class LiveLink;
+struct KissServerAddress;
 class ListBox;
 class PictureBox;
 class WindowPanes;
@@ -41,6 +43,8 @@ class TForm1 : public QMainWindow {
     std::function<QString(const QString& filter)> openDialogHook;
     std::function<void(const QString& text)> messageHook;
     std::function<void(const QUrl& url)> openUrlHook;
+    // Answers File > Connect to KISS server... in place of its dialog: false for Cancel.
+    std::function<bool(KissServerAddress& address)> kissServerDialogHook;
 
     Session& session() { return session_; }
     Panes& panes();
@@ -53,6 +57,8 @@ class TForm1 : public QMainWindow {
     void txtTOhexClick();
     void OpenHEXfile1Click();
     void Openlogfile1Click();
+    void ConnecttoKISSserver1Click();
+    void Disconnect1Click();
     void Exit1Click();
     void humbnails1Click();
     void Allreceivedicons1Click();
@@ -102,6 +108,8 @@ class TForm1 : public QMainWindow {
     bool shownOnce_ = false;
     QWidget* about_ = nullptr;
     QWidget* help_ = nullptr;
+    LiveLink* live_ = nullptr;
+    QAction* Disconnect1 = nullptr;
 
     QLineEdit* Edit1 = nullptr;
     ClickLabel* Label1 = nullptr;

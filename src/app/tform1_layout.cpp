@@ -4,6 +4,7 @@
 #include "app/builtin_pictures.h"
 #include "app/click_label.h"
 #include "app/list_box.h"
+#include "app/live_link.h"
 #include "app/picture_box.h"
 #include "app/window_panes.h"
 
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 
 namespace zelto {
 
@@ -192,6 +194,19 @@ void TForm1::buildPanes() {
     widgets.edit1 = Edit1;
     panes_ =
         std::make_unique<WindowPanes>(widgets, [this](const QString& text) { showMessage(text); });
+
+    // The state of a live session; the bar shows only once one has been started.
+    auto* liveState = new QLabel(this);
+    liveState->setObjectName(QStringLiteral("LiveState"));
+    statusBar()->addWidget(liveState, 1);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->hide();
+    live_ = new LiveLink(
+        session_, *panes_, liveState, [this](const QString& text) { showMessage(text); }, this);
+    connect(live_, &LiveLink::activeChanged, this, [this](bool active) {
+        statusBar()->show();
+        Disconnect1->setEnabled(active);
+    });
 }
 
 QAction* TForm1::addCommand(QMenu* menu, const QString& caption, const QString& name,
@@ -217,6 +232,13 @@ void TForm1::buildMenu() {
                &TForm1::OpenHEXfile1Click);
     addCommand(file, QStringLiteral("Open Thumblist.txt log file"), QStringLiteral("Openlogfile1"),
                &TForm1::Openlogfile1Click);
+    file->addSeparator();
+    addCommand(file, QStringLiteral("Connect to KISS server..."),
+               QStringLiteral("ConnecttoKISSserver1"), &TForm1::ConnecttoKISSserver1Click);
+    Disconnect1 = addCommand(file, QStringLiteral("Disconnect"), QStringLiteral("Disconnect1"),
+                             &TForm1::Disconnect1Click);
+    Disconnect1->setEnabled(false);
+    file->addSeparator();
     addCommand(file, QStringLiteral("Exit"), QStringLiteral("Exit1"), &TForm1::Exit1Click);
 
     QMenu* show = menuBar()->addMenu(QStringLiteral(" Show"));

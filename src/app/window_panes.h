@@ -61,6 +61,8 @@ class WindowPanes : public Panes {
     // Around every command: a long one shows its progress.
     void beginCommand() { progress_.begin(); }
     void endCommand();
+    // The report pane holds at most this many of its most recent lines.
+    void keepLastReportLines(int count) { report_.keepLast(count); }
 
     PictureBox* picture(PicturePane pane) const;
     ListBox* list(ListPane pane) const;

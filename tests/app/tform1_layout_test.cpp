@@ -148,8 +148,8 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
 
     const std::vector<std::pair<const char*, QStringList>> menus{
         {"File1",
-         {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open Thumblist.txt log file",
-          "Exit"}},
+         {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open Thumblist.txt log file", "",
+          "Connect to KISS server...", "Disconnect", "", "Exit"}},
         {"Saved1", {" All received thumbnails", " All received icons"}},
         {"Puzzles1", {"Decode"}},
     };
@@ -165,6 +165,8 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
                                QStringLiteral("txtTOhex"),
                                QStringLiteral("OpenHEXfile1"),
                                QStringLiteral("Openlogfile1"),
+                               QStringLiteral("ConnecttoKISSserver1"),
+                               QStringLiteral("Disconnect1"),
                                QStringLiteral("Exit1"),
                                QStringLiteral("humbnails1"),
                                QStringLiteral("Allreceivedicons1"),

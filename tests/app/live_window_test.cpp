@@ -1,0 +1,149 @@
+#include "app/kiss_server_dialog.h"
+#include "app/list_box.h"
+#include "app/live_link.h"
+#include "app/tform1.h"
+#include "import/kiss_capture.h"
+#include "support/kiss_server.h"
+#include "support/test_support.h"
+#include "support/widget_app.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace zelto {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kId4 = test::bytesOf({0x0A, 0x1B, 0x2C, 0x3D});
+
+// Runs the event loop until the condition holds; false after twenty seconds.
+bool pumpUntil(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+class LiveWindow : public test::WidgetTest {
+  protected:
+    LiveWindow() {
+        // The settings of these tests stay in their own folder.
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path().c_str());
+        form.messageHook = [this](const QString& text) { messages << text; };
+        form.kissServerDialogHook = [this](KissServerAddress& address) {
+            offered = address;
+            address = {QStringLiteral("127.0.0.1"), server.port()};
+            return true;
+        };
+        form.show();
+    }
+    ~LiveWindow() override { form.hide(); }
+
+    QStringList entries(const char* name) {
+        QStringList texts;
+        auto* list = form.findChild<ListBox*>(QString::fromLatin1(name));
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+    QString state() { return form.findChild<QLabel*>(QStringLiteral("LiveState"))->text(); }
+
+    test::WorkFolder folder;
+    test::KissServer server;
+    TForm1 form;
+    QStringList messages;
+    KissServerAddress offered;
+};
+
+TEST_F(LiveWindow, FramesThatArriveDuringACommandAreDecodedWhenItReturns) {
+    const auto frames =
+        test::imageFrames(test::ImageKind::Thumbnail, kId4, test::smallJpeg(40, 24, 3));
+    std::atomic<int> step{0};
+    std::thread serve([&] {
+        if (!server.accept())
+            return;
+        server.send(test::kissStream({frames.begin(), frames.end() - 1}));
+        step = 1;
+        while (step < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        server.send(test::kissFrame(frames.back()));
+        step = 3;
+        while (step < 4)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    });
+    EXPECT_EQ(offered.host, QStringLiteral("localhost")); // the defaults, before any choice
+    form.ConnecttoKISSserver1Click();
+    EXPECT_TRUE(form.statusBar()->isVisible());
+    EXPECT_TRUE(pumpUntil([&] { return entries("ListBox3") == QStringList{"0A 1B 2C 3D"}; }));
+    EXPECT_TRUE(
+        state().endsWith(QStringLiteral(": connected, %1 frames received").arg(frames.size() - 1)))
+        << state().toStdString();
+
+    // The last frame comes while an open dialog holds a command.
+    form.openDialogHook = [&](const QString&) {
+        step = 2;
+        pumpUntil([&] { return step == 3; });
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_TRUE(entries("ListBox2").isEmpty());
+        return QString(); // cancelled
+    };
+    form.OpenHEXfile1Click();
+    EXPECT_TRUE(
+        pumpUntil([&] { return entries("ListBox2") == QStringList{"thumb 0A 1B 2C 3D.jpg"}; }));
+    EXPECT_TRUE(entries("ListBox3").isEmpty());
+
+    form.Disconnect1Click();
+    step = 4;
+    serve.join();
+    EXPECT_TRUE(
+        state().contains(QStringLiteral(": disconnected, %1 frames received").arg(frames.size())))
+        << state().toStdString();
+    EXPECT_FALSE(form.findChild<QAction*>(QStringLiteral("Disconnect1"))->isEnabled());
+    // Remembered for the next start.
+    EXPECT_EQ(savedKissServer().host, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(savedKissServer().port, server.port());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST(LiveState, TellsHowTheSessionStands) {
+    const KissServerAddress address{QStringLiteral("localhost"), 8100};
+    LiveCounts counts;
+    counts.frames = 12;
+    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Connecting, {}, 0, counts),
+              QStringLiteral("KISS localhost:8100: connecting..., 12 frames received"));
+    counts.cut = 1;
+    counts.failed = 2;
+    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Waiting,
+                                  QStringLiteral("Connection refused"), 8, counts),
+              QStringLiteral("KISS localhost:8100: lost (Connection refused), next try in 8 s, "
+                             "12 frames received, 1 cut off, 2 not decoded"));
+    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Stopped, QStringLiteral("Disk full"),
+                                  0, counts),
+              QStringLiteral("KISS localhost:8100: stopped: Disk full, 12 frames received, 1 cut "
+                             "off, 2 not decoded"));
+    EXPECT_EQ(KissClient::retryDelaySeconds(1), 1);
+    EXPECT_EQ(KissClient::retryDelaySeconds(2), 2);
+    EXPECT_EQ(KissClient::retryDelaySeconds(6), 32);
+    EXPECT_EQ(KissClient::retryDelaySeconds(7), 60);
+    EXPECT_EQ(KissClient::retryDelaySeconds(50), 60);
+}
+
+} // namespace
+} // namespace zelto
