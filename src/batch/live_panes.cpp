@@ -12,7 +12,6 @@ void LivePanes::writeLine(std::string_view first, std::string_view second) {
     out_.write(first);
     out_.write(second);
     out_.write("\n");
-    out_.flush();
 }
 
 void LivePanes::reportAppend(std::string_view line) {

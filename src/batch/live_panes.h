@@ -9,10 +9,10 @@ namespace zelto {
 
 class BufferedOutput;
 
-// The panes of a live session without a window: each report line goes out at once, and each
-// image joined as "Image: " and its file name, so that a pipe or the journal shows them as
-// the frames come. Pictures are read as the window would read them, so that a frame fails
-// where the window's would.
+// The panes of a live session without a window: the report lines, and each image joined as
+// "Image: " and its file name. The session flushes them after the frames of each read from
+// the server, so that a pipe or the journal shows them as the frames come. Pictures are read as the
+// window would read them, so that a frame fails where the window's would.
 class LivePanes : public Panes {
   public:
     explicit LivePanes(BufferedOutput& out) : out_(out) {}

@@ -81,6 +81,7 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
             decoder.receive(
                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                 LiveDecoder::Clock::now());
+            out.flush(); // the frames of each read from the server show at once
         } catch (const std::exception& error) {
             stopFor(error.what());
         }

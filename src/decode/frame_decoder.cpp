@@ -46,6 +46,13 @@ void FrameDecoder::forgetStore() {
     session_.forgetWrittenFrames();
 }
 
+void FrameDecoder::forgetThumbnailFolder(const std::string& folderName) {
+    const std::string folder = thumbs_ + folderName + "/";
+    knownFolders_.erase(folder);
+    newFolders_.erase(folder);
+    folderErrors_.erase(folder);
+}
+
 void FrameDecoder::textFrame(std::string_view line) {
     const TextFrame frame = readTextFrame(line);
     session_.currentImageId = frame.imageId;

@@ -16,8 +16,8 @@ namespace zelto {
 // What decoding one HEX line did.
 struct DecodedFrame {
     FrameType type = FrameType::None;
-    std::string iconFile;      // an icon frame's file, as ListBox1 lists it
-    std::string imageFolder;   // an image frame's folder under Thumbs or Puzzles
+    std::string iconFile;    // an icon frame's file, as ListBox1 lists it
+    std::string imageFolder; // an image frame's folder under Thumbs or Puzzles
     // What became of the image frame's file: made, replaced by other bytes, or left alone.
     FileWrite frameFile = FileWrite::Unchanged;
 };
@@ -37,6 +37,8 @@ class FrameDecoder {
     // Forgets which image folders exist and the frames written, for a driver that outlives a
     // command: the store may change under it (its own joins, other commands, other programs).
     void forgetStore();
+    // The same for one thumbnail folder, removed once its thumbnail was joined.
+    void forgetThumbnailFolder(const std::string& folderName);
 
   private:
     void textFrame(std::string_view line);

@@ -15,6 +15,8 @@ namespace zelto {
 namespace {
 constexpr std::size_t kStripSlots = 8;
 constexpr std::size_t kImageIdLength = 11;
+// About 7 MB of frames: a day's passes repeat most frames within the same pass.
+constexpr std::size_t kRememberedFrames = 20000;
 } // namespace
 
 LiveDecoder::LiveDecoder(Session& session, Panes& panes, FrameErrorHandler onFrameError)
@@ -47,9 +49,10 @@ void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
         decodeLine(std::string_view(hexLines_).substr(start, end - start));
         start = end + kHexLineEnd.size();
     }
-    // The frames' bytes were kept for joining within these frames; a session of weeks
-    // must not hold them all.
-    session_.forgetWrittenFrames();
+    // The frames written are remembered, to spare reading back a frame received again, but
+    // only so many: a session of weeks must not hold them all.
+    if (session_.writtenFrames.size() > kRememberedFrames)
+        session_.forgetWrittenFrames();
 }
 
 void LiveDecoder::connectionLost() {
@@ -130,9 +133,9 @@ bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& fr
            (known->second = frameFileCount(folder)) == total;
 }
 
-void LiveDecoder::forgetFolder(const std::string& path) {
-    frameFiles_.erase(path);
-    decoder_.forgetStore();
+void LiveDecoder::forgetThumbnailFolder(const std::string& folderName) {
+    frameFiles_.erase((session_.workFolder / "Thumbs" / folderName).native());
+    decoder_.forgetThumbnailFolder(folderName);
 }
 
 void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
@@ -147,11 +150,11 @@ void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
         joinThumbnail(session_, panes_, frame.imageFolder, descriptions);
     } catch (...) {
         // Joined again when another of its frames comes.
-        forgetFolder((session_.workFolder / "Thumbs" / frame.imageFolder).native());
+        forgetThumbnailFolder(frame.imageFolder);
         throw;
     }
     removeThumbnailFolder(session_, frame.imageFolder);
-    forgetFolder((session_.workFolder / "Thumbs" / frame.imageFolder).native());
+    forgetThumbnailFolder(frame.imageFolder);
     panes_.listRemove(ListPane::ListBox3, id);
 }
 

@@ -64,7 +64,7 @@ class LiveDecoder {
     void puzzleFrame(const DecodedFrame& frame);
     // Whether the folder under Thumbs or Puzzles has all its frames now.
     bool completeAfter(const std::string& store, const DecodedFrame& frame);
-    void forgetFolder(const std::string& path);
+    void forgetThumbnailFolder(const std::string& folderName);
 
     Session& session_;
     Panes& panes_;
