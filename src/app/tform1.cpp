@@ -14,6 +14,7 @@
 #include "decode/description_log.h"
 #include "decode/open_hex.h"
 #include "import/kiss_import.h"
+#include "import/satnogs_import.h"
 #include "import/text_import.h"
 #include "store/frame_store.h"
 #include "store/puzzle_assembly.h"
@@ -159,6 +160,11 @@ void TForm1::txtTOhexClick() {
 
 void TForm1::OpenHEXfile1Click() {
     openCommand(QStringLiteral("HEX files(*.hex)"), QStringLiteral("*.hex"), openHexFile);
+}
+
+void TForm1::OpenSatNOGSframesfile1Click() {
+    openCommand(QStringLiteral("SatNOGS frames (*.csv *.json)"), QStringLiteral("*.csv *.json"),
+                openSatnogsFile);
 }
 
 // The log opens in the desktop's editor for text files; the outcome is not reported.

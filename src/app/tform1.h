@@ -56,6 +56,7 @@ class TForm1 : public QMainWindow {
     void OpenKSSfile1Click();
     void txtTOhexClick();
     void OpenHEXfile1Click();
+    void OpenSatNOGSframesfile1Click();
     void Openlogfile1Click();
     void ConnecttoKISSserver1Click();
     void Disconnect1Click();

@@ -230,6 +230,8 @@ void TForm1::buildMenu() {
                &TForm1::txtTOhexClick);
     addCommand(file, QStringLiteral("Open .HEX file"), QStringLiteral("OpenHEXfile1"),
                &TForm1::OpenHEXfile1Click);
+    addCommand(file, QStringLiteral("Open SatNOGS frames file"),
+               QStringLiteral("OpenSatNOGSframesfile1"), &TForm1::OpenSatNOGSframesfile1Click);
     addCommand(file, QStringLiteral("Open Thumblist.txt log file"), QStringLiteral("Openlogfile1"),
                &TForm1::Openlogfile1Click);
     file->addSeparator();

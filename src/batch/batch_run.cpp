@@ -11,6 +11,7 @@
 #include "core/session.h"
 #include "decode/open_hex.h"
 #include "import/kiss_import.h"
+#include "import/satnogs_import.h"
 #include "import/text_import.h"
 #include "store/frame_store.h"
 #include "store/puzzle_assembly.h"
@@ -34,6 +35,9 @@ void openCapture(Session& session, Panes& panes, const fs::path& file) {
         return;
     case CaptureKind::Text:
         openTextFile(session, panes, file);
+        return;
+    case CaptureKind::Satnogs:
+        openSatnogsFile(session, panes, file);
         return;
     case CaptureKind::Hex:
         openHexFile(session, panes, file);

@@ -20,6 +20,8 @@ CaptureKind captureKindOf(std::string_view fileName) {
         return CaptureKind::Kiss;
     if (endsWithIgnoringCase(fileName, ".txt"))
         return CaptureKind::Text;
+    if (endsWithIgnoringCase(fileName, ".csv") || endsWithIgnoringCase(fileName, ".json"))
+        return CaptureKind::Satnogs;
     return CaptureKind::Hex;
 }
 

@@ -5,10 +5,11 @@
 namespace zelto {
 
 // The open command the window would use for a file.
-enum class CaptureKind { Kiss, Text, Hex };
+enum class CaptureKind { Kiss, Text, Satnogs, Hex };
 
 // Chosen by the end of the file name, letter case ignored: ".kss" a KISS capture, ".txt" a
-// monitor text capture, anything else a HEX frame file.
+// monitor text capture, ".csv" or ".json" frames from the SatNOGS DB, anything else a HEX
+// frame file.
 CaptureKind captureKindOf(std::string_view fileName);
 
 } // namespace zelto

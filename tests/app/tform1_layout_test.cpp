@@ -148,8 +148,9 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
 
     const std::vector<std::pair<const char*, QStringList>> menus{
         {"File1",
-         {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open Thumblist.txt log file", "",
-          "Connect to KISS server...", "Disconnect", "", "Exit"}},
+         {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open SatNOGS frames file",
+          "Open Thumblist.txt log file", "", "Connect to KISS server...", "Disconnect", "",
+          "Exit"}},
         {"Saved1", {" All received thumbnails", " All received icons"}},
         {"Puzzles1", {"Decode"}},
     };
@@ -161,18 +162,14 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
             captions << action->text();
         EXPECT_EQ(captions, items) << name;
     }
-    const QStringList commands{QStringLiteral("OpenKSSfile1"),
-                               QStringLiteral("txtTOhex"),
-                               QStringLiteral("OpenHEXfile1"),
-                               QStringLiteral("Openlogfile1"),
-                               QStringLiteral("ConnecttoKISSserver1"),
-                               QStringLiteral("Disconnect1"),
-                               QStringLiteral("Exit1"),
-                               QStringLiteral("humbnails1"),
-                               QStringLiteral("Allreceivedicons1"),
-                               QStringLiteral("Decode1"),
-                               QStringLiteral("help"),
-                               QStringLiteral("About1")};
+    const QStringList commands{
+        QStringLiteral("OpenKSSfile1"), QStringLiteral("txtTOhex"),
+        QStringLiteral("OpenHEXfile1"), QStringLiteral("OpenSatNOGSframesfile1"),
+        QStringLiteral("Openlogfile1"), QStringLiteral("ConnecttoKISSserver1"),
+        QStringLiteral("Disconnect1"),  QStringLiteral("Exit1"),
+        QStringLiteral("humbnails1"),   QStringLiteral("Allreceivedicons1"),
+        QStringLiteral("Decode1"),      QStringLiteral("help"),
+        QStringLiteral("About1")};
     for (const QString& name : commands) {
         auto* action = form.findChild<QAction*>(name);
         ASSERT_NE(action, nullptr) << name.toStdString();
