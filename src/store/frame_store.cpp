@@ -100,6 +100,14 @@ std::vector<std::string> missingFramesMessages(const Session& session,
     return messages;
 }
 
+std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId) {
+    std::vector<std::string> folders;
+    for (const auto& folder : session.memo4.entries())
+        if (chars(folder, 1, 11) == imageId)
+            folders.push_back(folder);
+    return folders;
+}
+
 std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId) {
     return missingFramesMessages(session, std::vector<std::string>{std::string(imageId)});
 }

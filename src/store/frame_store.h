@@ -42,6 +42,10 @@ PresentFrames presentFrames(const std::filesystem::path& imageFolder, long frame
 void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
 
+// The thumbnail folders of an image ID met in the last pass, in the order of Memo4: those
+// that missingFramesMessages() speaks of.
+std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId);
+
 // The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per
 // thumbnail folder of that ID met in the last pass, in the order of Memo4.
 std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId);
