@@ -5,13 +5,23 @@ namespace zelto {
 BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
     BatchOptions options;
     bool optionsEnded = false;
+    bool previewsFolderNext = false;
     for (const std::string& argument : arguments) {
-        if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
+        if (previewsFolderNext) {
+            if (argument.empty()) {
+                options.action = BatchOptions::Action::UsageError;
+                return options;
+            }
+            options.previewsFolder = argument;
+            previewsFolderNext = false;
+        } else if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
             options.files.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--puzzles") {
             options.puzzles = true;
+        } else if (argument == "--previews") {
+            previewsFolderNext = true;
         } else if (argument == "--help") {
             options.action = BatchOptions::Action::Help;
             return options;
@@ -23,11 +33,14 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
             return options;
         }
     }
+    if (previewsFolderNext)
+        options.action = BatchOptions::Action::UsageError;
     return options;
 }
 
 std::string batchUsageLine() {
-    return "Usage: Zeltodecoder-batch [--puzzles] [FILE ...] | --help | --version";
+    return "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [FILE ...] | --help | "
+           "--version";
 }
 
 std::string batchVersionLine() {
@@ -45,6 +58,12 @@ std::string batchHelpText() {
            "assembled, then the missing-frames line of each incomplete thumbnail.\n"
            "\n"
            "  --puzzles  after all files, assemble every complete puzzle of the frame store\n"
+           "  --previews DIR\n"
+           "             then write into DIR (made when missing) a PNG picture of what has\n"
+           "             arrived of each incomplete thumbnail and puzzle of the frame store:\n"
+           "             \"thumb ID.png\" or \"puzzl ID.png\", \"thumb ID N.png\" with the frame\n"
+           "             count N when the store holds two sizes of one ID; none for an image\n"
+           "             whose first frame has not arrived or whose header cannot be read\n"
            "  --help     print this help and exit\n"
            "  --version  print the version and exit\n"
            "\n"

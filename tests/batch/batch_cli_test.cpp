@@ -7,7 +7,7 @@ using namespace zelto::test;
 
 namespace {
 const std::string kUsage =
-    "Usage: Zeltodecoder-batch [--puzzles] [FILE ...] | --help | --version\n";
+    "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [FILE ...] | --help | --version\n";
 }
 
 TEST(BatchCommandLine, UnknownOptionGivesOneUsageLineAndStatusTwo) {

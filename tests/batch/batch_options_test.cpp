@@ -18,6 +18,16 @@ TEST(BatchArguments, TakesFilesInOrderAndThePuzzlesOptionAnywhere) {
     EXPECT_TRUE(options.files.empty());
 }
 
+TEST(BatchArguments, PreviewsTakeTheFolderAfterThem) {
+    auto options = parseBatchArguments({"a.kss", "--previews", "--web", "b.kss"});
+    EXPECT_EQ(options.action, Action::Decode);
+    EXPECT_EQ(options.previewsFolder, "--web");
+    EXPECT_EQ(options.files, (std::vector<std::string>{"a.kss", "b.kss"}));
+    EXPECT_TRUE(parseBatchArguments({"a.kss"}).previewsFolder.empty());
+    EXPECT_EQ(parseBatchArguments({"a.kss", "--previews"}).action, Action::UsageError);
+    EXPECT_EQ(parseBatchArguments({"--previews", "", "a.kss"}).action, Action::UsageError);
+}
+
 TEST(BatchArguments, DoubleDashEndsOptionsAndALoneDashIsAFile) {
     const auto options = parseBatchArguments({"-", "--", "--puzzles", "--help", "-x"});
     EXPECT_EQ(options.action, Action::Decode);
@@ -37,7 +47,8 @@ TEST(BatchArguments, FirstOfHelpVersionOrUnknownOptionDecides) {
 
 TEST(BatchArguments, UsageIsOneLineAndVersionNamesTheProgram) {
     EXPECT_EQ(batchUsageLine().find('\n'), std::string::npos);
-    EXPECT_TRUE(batchUsageLine().starts_with("Usage: Zeltodecoder-batch [--puzzles] [FILE ...]"));
+    EXPECT_TRUE(batchUsageLine().starts_with(
+        "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [FILE ...]"));
     EXPECT_EQ(batchVersionLine(), "Zeltodecoder-batch 1.3");
     EXPECT_TRUE(batchHelpText().starts_with(batchUsageLine() + "\n"));
     EXPECT_TRUE(batchHelpText().ends_with("\n"));
