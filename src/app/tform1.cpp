@@ -238,7 +238,7 @@ void TForm1::ListBox3Click() {
         const std::string id = toWindows1252(entry);
         const std::vector<std::string> messages = missingFramesMessages(session_, id);
         const std::vector<std::string> folders = thumbnailFoldersOf(session_, id);
-        for (std::size_t i = 0; i < messages.size(); ++i) {
+        for (std::size_t i = 0; i < messages.size() && i < folders.size(); ++i) {
             const std::string& folder = folders[i];
             showPreview(Image7, Label6, "thumb " + id, session_.workFolder / "Thumbs" / folder,
                         frameCountOfFolder(folder));

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr std::uintmax_t kFramePayloadBytes = 200;
-}
+constexpr std::uintmax_t kLongestRemainder = 255; // a one-byte field
+} // namespace
 
 std::string imageFolderName(std::string_view imageId, long frameCount) {
     return std::string(imageId) + " . " + std::to_string(frameCount);
@@ -42,7 +43,7 @@ long frameCountOfFolder(std::string_view folderName) {
 }
 
 bool isWholeFrameFile(long frameNumber, std::uintmax_t size) {
-    return frameNumber <= 1 || size == kFramePayloadBytes;
+    return frameNumber <= 1 ? size <= kLongestRemainder : size == kFramePayloadBytes;
 }
 
 PresentFrames presentFrames(const fs::path& imageFolder, long frameCount) {

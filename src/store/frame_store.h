@@ -27,7 +27,7 @@ long frameFileCount(const std::filesystem::path& imageFolder);
 long frameCountOfFolder(std::string_view folderName);
 
 // Whether a frame file of this size holds its whole frame: every frame above the first
-// carries exactly 200 bytes; frame 1 carries the remainder, whatever it is.
+// carries exactly 200 bytes; frame 1 (or 0) carries the remainder, at most 255 bytes.
 bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
 
 // The frames of an image folder that have arrived whole, by frame number (frame count down
