@@ -37,6 +37,13 @@ Preview noPicture(std::string reason) {
     return Preview{QImage(), std::move(reason)};
 }
 
+// libjpeg can accept a header and still give no row at all.
+Preview pictureOf(QImage image) {
+    if (image.isNull())
+        return noPicture("No preview: the JPEG data after its header cannot be decoded");
+    return Preview{std::move(image), {}};
+}
+
 // Frames that follow each other in the file, joined: frame f of N starts at (N - f) * 200.
 struct Piece {
     std::size_t begin = 0;
@@ -421,8 +428,9 @@ Preview decodeIncomplete(const std::vector<Piece>& pieces, long frameCount) {
         }))
         return noPicture(jpegErrorText(errors));
     QImage image = decodeJpeg(joined.bytes());
-    paintUndecoded(image, decoded, grid);
-    return Preview{std::move(image), {}};
+    if (!image.isNull())
+        paintUndecoded(image, decoded, grid);
+    return pictureOf(std::move(image));
 }
 
 } // namespace
@@ -440,7 +448,7 @@ Preview decodePreview(const PresentFrames& frames, long frameCount) {
     try {
         // Every frame in: the picture is the file itself, as the viewer shows it.
         if (present == frameCount)
-            return Preview{decodeJpeg(pieces.front().bytes), {}};
+            return pictureOf(decodeJpeg(pieces.front().bytes));
         return decodeIncomplete(pieces, frameCount);
     } catch (const RunError& error) {
         return noPicture(std::string("No preview: ") + error.what());
