@@ -265,13 +265,28 @@ McuGrid gridOf(const jpeg_decompress_struct& cinfo) {
     return grid;
 }
 
-long blocksPerMcu(const jpeg_decompress_struct& cinfo, const McuGrid& grid) {
-    if (!grid.interleaved)
-        return 1;
-    long blocks = 0;
-    for (int c = 0; c < cinfo.num_components; ++c)
-        blocks += cinfo.comp_info[c].h_samp_factor * cinfo.comp_info[c].v_samp_factor;
-    return blocks;
+// The length of the shortest code of a Huffman table, 1 for a table not at hand.
+int shortestCode(const JHUFF_TBL* table) {
+    if (table != nullptr)
+        for (int length = 1; length <= 16; ++length)
+            if (table->bits[length] != 0)
+                return length;
+    return 1;
+}
+
+// The fewest bits an MCU can take: each block holds at least the shortest code of its DC
+// table and the shortest of its AC table (an end of block or a first coefficient).
+long fewestMcuBits(const jpeg_decompress_struct& cinfo, const McuGrid& grid) {
+    long bits = 0;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        const jpeg_component_info& component = cinfo.comp_info[c];
+        const auto tableNumber = [](int n) { return n >= 0 && n < NUM_HUFF_TBLS ? n : 0; };
+        const long block = shortestCode(cinfo.dc_huff_tbl_ptrs[tableNumber(component.dc_tbl_no)]) +
+                           shortestCode(cinfo.ac_huff_tbl_ptrs[tableNumber(component.ac_tbl_no)]);
+        bits +=
+            grid.interleaved ? block * component.h_samp_factor * component.v_samp_factor : block;
+    }
+    return bits;
 }
 
 // Inside guarded(): the blocks of MCU `to` in `into` become those of MCU `from` in `source`,
@@ -384,8 +399,7 @@ Preview decodeIncomplete(const std::vector<Piece>& pieces, long frameCount) {
             readScanStretch(std::string_view(prefix.bytes).substr(scanStart), scanStart));
         for (std::size_t p = 1; p < pieces.size() && !stretches.back().endsScan; ++p)
             stretches.push_back(readScanStretch(pieces[p].bytes, pieces[p].begin));
-        // Every block takes at least two bits: a DC code and an AC code.
-        const long fewestBytes = divideRoundingUp(2 * interval * blocksPerMcu(header, grid), 8);
+        const long fewestBytes = divideRoundingUp(interval * fewestMcuBits(header, grid), 8);
         indices = restartIndices(stretches, divideRoundingUp(total, interval),
                                  static_cast<std::size_t>(fewestBytes) + 2);
     }
