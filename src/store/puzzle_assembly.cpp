@@ -24,8 +24,8 @@ constexpr std::string_view kFromTotal = " frames from a total of ";
 constexpr std::string_view kDecodedMark = "  >  Puzzle decoded!";
 
 // Decimal digits and nothing else, as the report writes a count.
-std::optional<long> countIn(std::string_view digits) {
-    if (digits.empty() || digits.size() > 9 ||
+std::optional<long> countIn(std::string_view digits, std::size_t mostDigits) {
+    if (digits.empty() || digits.size() > mostDigits ||
         digits.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
     return std::stol(std::string(digits));
@@ -127,9 +127,10 @@ std::optional<std::string> incompletePuzzleFolder(std::string_view line) {
         return std::nullopt;
     rest.remove_prefix(kReceived.size());
     const std::size_t between = rest.find(kFromTotal);
-    if (between == std::string_view::npos || !countIn(rest.substr(0, between)))
+    if (between == std::string_view::npos || !countIn(rest.substr(0, between), 9))
         return std::nullopt;
-    const std::optional<long> total = countIn(rest.substr(between + kFromTotal.size()));
+    // A frame count has three digits at most, as its image folder name holds it.
+    const std::optional<long> total = countIn(rest.substr(between + kFromTotal.size()), 3);
     if (!total)
         return std::nullopt;
     return imageFolderName(id, *total);
