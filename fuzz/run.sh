@@ -12,7 +12,7 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(kiss_capture text_capture hex_line decoding_pass description_lookup)
+    targets=(kiss_capture text_capture hex_line decoding_pass description_lookup preview)
 fi
 
 build=$root/build-fuzz

@@ -4,15 +4,27 @@
 
 namespace zelto {
 
+namespace {
+constexpr int kNoticeMargin = 4;
+}
+
 PictureBox::PictureBox(QWidget* parent) : ClickLabel(QString(), parent) {}
 
 void PictureBox::setPicture(const Picture& picture) {
     picture_ = picture;
+    notice_.clear();
     update();
 }
 
 void PictureBox::clearPicture() {
     picture_ = Picture();
+    notice_.clear();
+    update();
+}
+
+void PictureBox::showNotice(const QString& text) {
+    picture_ = Picture();
+    notice_ = text;
     update();
 }
 
@@ -22,8 +34,14 @@ void PictureBox::setStretch(bool on) {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
-    if (picture_.isNull())
+    if (picture_.isNull()) {
+        if (!notice_.isEmpty()) {
+            QPainter painter(this);
+            painter.drawText(rect().adjusted(kNoticeMargin, kNoticeMargin, -kNoticeMargin, 0),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, notice_);
+        }
         return;
+    }
     QPainter painter(this);
     if (stretch_)
         painter.drawImage(rect(), picture_.image());

@@ -22,6 +22,10 @@ class PictureBox : public ClickLabel {
     void clearPicture();
     const QImage& picture() const { return picture_.image(); }
     bool hasPicture() const { return !picture_.isNull(); }
+    // Empties the pane and writes a short text in it from the top-left corner, in place of a
+    // picture that cannot be shown; the next picture or emptying removes it.
+    void showNotice(const QString& text);
+    const QString& notice() const { return notice_; }
 
     void setStretch(bool on);
     bool stretch() const { return stretch_; }
@@ -31,6 +35,7 @@ class PictureBox : public ClickLabel {
 
   private:
     Picture picture_;
+    QString notice_;
     bool stretch_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include "app/list_box.h"
 #include "app/live_link.h"
 #include "app/picture_box.h"
+#include "app/preview_display.h"
 #include "app/text_codec.h"
 #include "app/window_panes.h"
 #include "core/run_error.h"
@@ -27,10 +28,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTextBlock>
 
 namespace zelto {
 
@@ -253,14 +257,44 @@ void TForm1::ListBox2Click() {
         runCommand([&] { showImage(session_, *panes_, toWindows1252(entry)); });
 }
 
+// Each message comes with the preview of its image folder behind it.
 void TForm1::ListBox3Click() {
     QString entry;
     if (!ListBox3->selectedText(entry))
         return;
     runCommand([&] {
-        for (const std::string& text : missingFramesMessages(session_, toWindows1252(entry)))
-            panes_->message(text);
+        const std::string id = toWindows1252(entry);
+        const std::vector<std::string> messages = missingFramesMessages(session_, id);
+        const std::vector<std::string> folders = thumbnailFoldersOf(session_, id);
+        for (std::size_t i = 0; i < messages.size() && i < folders.size(); ++i) {
+            const std::string& folder = folders[i];
+            showPreview(Image7, Label6, "thumb " + id, session_.workFolder / "Thumbs" / folder,
+                        frameCountOfFolder(folder));
+            panes_->message(messages[i]);
+        }
     });
+}
+
+void TForm1::Memo1Click() {
+    const QTextCursor cursor = Memo1->textCursor();
+    if (cursor.hasSelection())
+        return;
+    const std::optional<std::string> folder =
+        incompletePuzzleFolder(toWindows1252(cursor.block().text()));
+    if (!folder)
+        return;
+    runCommand([&] {
+        showPreview(Image7, Label6, "puzzl " + folder->substr(0, 11),
+                    session_.workFolder / "Puzzles" / *folder, frameCountOfFolder(*folder));
+    });
+}
+
+// Clicks on the report pane's text: the press has put the cursor where the click was.
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        Memo1Click();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::Image7Click() {

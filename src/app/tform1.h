@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -72,6 +73,8 @@ class TForm1 : public QMainWindow {
     void ListBox1Click();
     void ListBox2Click();
     void ListBox3Click();
+    // A click on a report line of an incomplete puzzle shows what has arrived of it.
+    void Memo1Click();
     void Image7Click();
     void Image8Click();
     void Label4Click();
@@ -86,6 +89,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -119,6 +123,7 @@ class TForm1 : public QMainWindow {
     ListBox* ListBox2 = nullptr;
     ListBox* ListBox3 = nullptr;
     ClickLabel* Label4 = nullptr;
+    QLabel* Label6 = nullptr; // progress of the image previewed in Image7
     PictureBox* Image7 = nullptr;
     PictureBox* Image8 = nullptr;
 };

@@ -141,6 +141,15 @@ void TForm1::buildPanes() {
         widgets.pictures[i] = addPicture(client, QString::fromLatin1(strip[i].first),
                                          {strip[i].second, kStripTop, kIconSize, kIconSize});
 
+    // The free strip between the icon strip and Label4 tells how far the image previewed in
+    // Image7 has come.
+    Label6 = new QLabel(client);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->setTextFormat(Qt::PlainText);
+    Label6->setWordWrap(true);
+    Label6->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    Label6->setGeometry(176, 240, 649, 52);
+
     addLabel(client, QStringLiteral("Label3"), QStringLiteral("Received Images:"),
              {8, 296, 103, 13}, true);
     Label4 = addLabel(client, QStringLiteral("Label4"), QString(), {176, 296, 0, 13}, true);
@@ -179,6 +188,7 @@ void TForm1::buildPanes() {
     Memo1->setGeometry(8, 40, 817, 113);
     // Enlarged, the report pane covers the labels and picture panes below it.
     Memo1->raise();
+    Memo1->viewport()->installEventFilter(this);
 
     setTabOrder(Edit1, Memo1);
     setTabOrder(Memo1, ListBox1);
@@ -191,6 +201,7 @@ void TForm1::buildPanes() {
     widgets.memo1 = Memo1;
     widgets.lists = {ListBox1, ListBox2, ListBox3};
     widgets.label4 = Label4;
+    widgets.label6 = Label6;
     widgets.edit1 = Edit1;
     panes_ =
         std::make_unique<WindowPanes>(widgets, [this](const QString& text) { showMessage(text); });

@@ -78,10 +78,18 @@ PictureBox* WindowPanes::picture(PicturePane pane) const {
 void WindowPanes::showPicture(PicturePane pane, const std::filesystem::path& file,
                               std::string_view listedName) {
     picture(pane)->setPicture(loadPicture(file, listedName));
+    forgetPreview(pane);
 }
 
 void WindowPanes::clearPicture(PicturePane pane) {
     picture(pane)->clearPicture();
+    forgetPreview(pane);
+}
+
+// Label6 tells about the preview in Image7, so it goes with it.
+void WindowPanes::forgetPreview(PicturePane pane) {
+    if (pane == PicturePane::Image7 && widgets_.label6 != nullptr)
+        widgets_.label6->clear();
 }
 
 void WindowPanes::normalLayout() {

@@ -25,6 +25,7 @@ struct PaneWidgets {
     QPlainTextEdit* memo1 = nullptr;
     std::array<ListBox*, 3> lists{}; // ListBox1, ListBox2, ListBox3
     QLabel* label4 = nullptr;
+    QLabel* label6 = nullptr; // what the preview in Image7 shows, beside it
     QLineEdit* edit1 = nullptr;
     // In the order of the PicturePane enumeration.
     std::array<PictureBox*, 10> pictures{};
@@ -68,6 +69,8 @@ class WindowPanes : public Panes {
     ListBox* list(ListPane pane) const;
 
   private:
+    void forgetPreview(PicturePane pane);
+
     PaneWidgets widgets_;
     std::function<void(const QString&)> showMessage_;
     mutable ReportPane report_;

@@ -54,7 +54,12 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
-        if (name == "--kiss") {
+        if (name == "--previews") {
+            const auto folder = value();
+            if (!folder || folder->empty())
+                return usageError(options, "--previews needs DIR");
+            options.previewsFolder = *folder;
+        } else if (name == "--kiss") {
             const auto hostPort = value();
             if (!hostPort)
                 return usageError(options, "--kiss needs HOST:PORT");
@@ -80,8 +85,8 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
 }
 
 std::string batchUsageLine() {
-    return "Usage: Zeltodecoder-batch [--puzzles] [--kiss HOST:PORT] [FILE ...] | --help | "
-           "--version";
+    return "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT] [FILE ...] "
+           "| --help | --version";
 }
 
 std::string batchVersionLine() {
@@ -99,11 +104,17 @@ std::string batchHelpText() {
            "assembled, then the missing-frames line of each incomplete thumbnail.\n"
            "\n"
            "  --puzzles          after all files, assemble every complete puzzle of the store\n"
+           "  --previews DIR     then write into DIR (made when missing) a PNG picture of what\n"
+           "                     has arrived of each incomplete thumbnail and puzzle of the\n"
+           "                     store: \"thumb ID.png\" or \"puzzl ID.png\", \"thumb ID N.png\"\n"
+           "                     with the frame count N when the store holds two sizes of one\n"
+           "                     ID; none for an image whose first frame has not arrived or\n"
+           "                     whose header cannot be read\n"
            "  --kiss HOST:PORT   then decode live from that KISS TCP server (a sound modem)\n"
            "                     until SIGINT or SIGTERM: every frame is kept in\n"
            "                     kiss-YYYY-MM-DD.kss and .HEX (UTC day), decoded at once, and\n"
            "                     each image it completes joined at once; report lines and\n"
-           "                     \"Image: \" lines go out as each frame is decoded, connection\n"
+           "                     \"Image: \" lines go out as the frames are decoded, connection\n"
            "                     changes and frame errors to standard error\n"
            "  --help             print this help and exit\n"
            "  --version          print the version and exit\n"

@@ -13,16 +13,17 @@ struct BatchOptions {
     Action action = Action::Decode;
     bool puzzles = false;           // run Puzzles > Decode after the files
     std::vector<std::string> files; // captures and HEX frame files, in command-line order
+    std::string previewsFolder;     // --previews DIR: where the previews go; empty without it
     // --kiss HOST:PORT: a live session on that KISS TCP server after the files.
     std::string kissHost;
     std::uint16_t kissPort = 0;
     std::string problem; // what is wrong, for a usage error that can say more than the usage
 };
 
-// Reads `Zeltodecoder-batch [--puzzles] [--kiss HOST:PORT] [FILE ...]`, `--help` or
-// `--version` (arguments without the program name). Options may stand anywhere before "--";
-// everything after it, and a lone "-", is a FILE. An option's value is the next argument or
-// follows "=". The first of --help, --version or a wrong option decides.
+// Reads `Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT] [FILE ...]`,
+// `--help` or `--version` (arguments without the program name). Options may stand anywhere
+// before "--"; everything after it, and a lone "-", is a FILE. An option's value is the next
+// argument or follows "=". The first of --help, --version or a wrong option decides.
 BatchOptions parseBatchArguments(const std::vector<std::string>& arguments);
 
 // "HOST:PORT", "[IPv6]:PORT": false unless both are there and the port is 1 to 65535.

@@ -6,6 +6,7 @@
 #include "batch/command_report.h"
 #include "batch/fd_write.h"
 #include "batch/live_run.h"
+#include "batch/preview_files.h"
 #include "batch/progress_line.h"
 #include "core/run_error.h"
 #include "core/session.h"
@@ -132,6 +133,8 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
         std::error_code ignored;
         files.push_back(name.empty() ? fs::path() : fs::absolute(name, ignored));
     }
+    std::error_code ignored;
+    const fs::path previews = fs::absolute(options.previewsFolder, ignored);
 
     bool allCompleted = true;
     const std::size_t count = files.size();
@@ -146,6 +149,16 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
         progress.startStep("puzzles");
         allCompleted &= runner.run("--puzzles", false,
                                    [&] { decodePuzzles(runner.session(), runner.panes()); });
+    }
+    if (!options.previewsFolder.empty()) {
+        progress.startStep("previews");
+        if (const std::string failure = failureOf([&] { writePreviewFiles(workFolder, previews); });
+            !failure.empty()) {
+            out.flush();
+            progress.clear();
+            writeErrorLine(options.previewsFolder + ": " + failure);
+            allCompleted = false;
+        }
     }
     progress.clear();
     if (!options.kissHost.empty()) {

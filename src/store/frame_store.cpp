@@ -9,6 +9,11 @@ namespace zelto {
 
 namespace fs = std::filesystem;
 
+namespace {
+constexpr std::uintmax_t kFramePayloadBytes = 200;
+constexpr std::uintmax_t kLongestRemainder = 255; // a one-byte field
+} // namespace
+
 std::string imageFolderName(std::string_view imageId, long frameCount) {
     return std::string(imageId) + " . " + std::to_string(frameCount);
 }
@@ -35,6 +40,30 @@ long frameFileCount(const fs::path& imageFolder) {
 
 long frameCountOfFolder(std::string_view folderName) {
     return toInteger(chars(folderName, 15, 3));
+}
+
+bool isWholeFrameFile(long frameNumber, std::uintmax_t size) {
+    return frameNumber <= 1 ? size <= kLongestRemainder : size == kFramePayloadBytes;
+}
+
+PresentFrames presentFrames(const fs::path& imageFolder, long frameCount) {
+    PresentFrames frames;
+    const std::string folder = imageFolder.native() + "/";
+    for (long f = frameCount; f >= 1; --f) {
+        const std::string path = folder + frameFileName(f);
+        std::error_code ec;
+        // Only regular files: a FIFO under a frame's name would hold the reader forever.
+        if (!fs::is_regular_file(path, ec))
+            continue;
+        const std::uintmax_t size = fs::file_size(path, ec);
+        if (ec || !isWholeFrameFile(f, size))
+            continue;
+        std::string bytes = readWholeFile(path);
+        // Checked again on what was read: the file may have changed since it was measured.
+        if (isWholeFrameFile(f, bytes.size()))
+            frames.emplace(f, std::move(bytes));
+    }
+    return frames;
 }
 
 void joinFrames(const Session& session, const fs::path& imageFolder, long frameCount,
@@ -70,6 +99,14 @@ std::vector<std::string> missingFramesMessages(const Session& session,
         }
     }
     return messages;
+}
+
+std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId) {
+    std::vector<std::string> folders;
+    for (const auto& folder : session.memo4.entries())
+        if (chars(folder, 1, 11) == imageId)
+            folders.push_back(folder);
+    return folders;
 }
 
 std::vector<std::string> missingFramesMessages(const Session& session, std::string_view imageId) {

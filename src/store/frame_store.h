@@ -2,7 +2,9 @@
 
 #include "core/session.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +26,25 @@ long frameFileCount(const std::filesystem::path& imageFolder);
 // fails with "'%s' is not a valid integer value".
 long frameCountOfFolder(std::string_view folderName);
 
+// Whether a frame file of this size holds its whole frame: every frame above the first
+// carries exactly 200 bytes; frame 1 (or 0) carries the remainder, at most 255 bytes.
+bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
+
+// The frames of an image folder that have arrived whole, by frame number (frame count down
+// to 1), with their bytes. Missing, damaged (see isWholeFrameFile) and unfinished frame
+// files are left out; a frame file that cannot be read fails with its run-time message.
+using PresentFrames = std::map<long, std::string>;
+PresentFrames presentFrames(const std::filesystem::path& imageFolder, long frameCount);
+
 // Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
 // not at all; frames the session wrote are taken from memory. A missing frame file fails
 // with "File not found" and leaves the target as it stood.
 void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
+
+// The thumbnail folders of an image ID met in the last pass, in the order of Memo4: those
+// that missingFramesMessages() speaks of.
+std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId);
 
 // The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per
 // thumbnail folder of that ID met in the last pass, in the order of Memo4.

@@ -17,6 +17,18 @@ namespace {
 
 constexpr std::string_view kNotYetReceivedBlank = "Image description not yet received... ";
 constexpr std::size_t kImageIdLength = 11;
+constexpr std::string_view kLineStart = "Puzzle ";
+constexpr std::string_view kReceived = " : received ";
+constexpr std::string_view kFromTotal = " frames from a total of ";
+constexpr std::string_view kDecodedMark = "  >  Puzzle decoded!";
+
+// Decimal digits and nothing else, as the report writes a count.
+std::optional<long> countIn(std::string_view digits, std::size_t mostDigits) {
+    if (digits.empty() || digits.size() > mostDigits ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return std::stol(std::string(digits));
+}
 
 // The image folders in Puzzles, in the order the file system lists them. Hidden entries
 // (a leading dot here) and plain files are no puzzles; an unreadable folder holds none.
@@ -81,12 +93,13 @@ void decodePuzzles(Session& session, Panes& panes) {
         const long received = frameFileCount(puzzles / folder);
         const long total = frameCountOfFolder(folder);
         const std::string id(chars(folder, 1, kImageIdLength));
-        panes.reportAppend("Puzzle " + id + " : received " + std::to_string(received) +
-                           " frames from a total of " + std::to_string(total));
+        panes.reportAppend(std::string(kLineStart) + id + std::string(kReceived) +
+                           std::to_string(received) + std::string(kFromTotal) +
+                           std::to_string(total));
         // No frame makes a frame count below 1: such a folder was made by hand, and joining
         // it would replace a puzzle file with an empty one.
         if (received == total && total >= 1) {
-            panes.reportAppendToLast("  >  Puzzle decoded!");
+            panes.reportAppendToLast(kDecodedMark);
             listed = true;
             joinPuzzle(session, panes, folder);
         }
@@ -95,6 +108,24 @@ void decodePuzzles(Session& session, Panes& panes) {
             panes.listSelectLast(ListPane::ListBox2);
     }
     panes.progress("Assembling puzzles", count, count);
+}
+
+std::optional<std::string> incompletePuzzleFolder(std::string_view line) {
+    if (!line.starts_with(kLineStart) || line.ends_with(kDecodedMark))
+        return std::nullopt;
+    const std::string_view id = line.substr(kLineStart.size()).substr(0, kImageIdLength);
+    std::string_view rest = line.substr(std::min(line.size(), kLineStart.size() + id.size()));
+    if (id.size() != kImageIdLength || !rest.starts_with(kReceived))
+        return std::nullopt;
+    rest.remove_prefix(kReceived.size());
+    const std::size_t between = rest.find(kFromTotal);
+    if (between == std::string_view::npos || !countIn(rest.substr(0, between), 9))
+        return std::nullopt;
+    // A frame count has three digits at most, as its image folder name holds it.
+    const std::optional<long> total = countIn(rest.substr(between + kFromTotal.size()), 3);
+    if (!total)
+        return std::nullopt;
+    return imageFolderName(id, *total);
 }
 
 } // namespace zelto

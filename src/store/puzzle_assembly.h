@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace zelto {
 
 // Puzzles > Decode: reports every puzzle of the frame store and assembles the complete ones.
@@ -29,5 +33,10 @@ class PuzzleDescriber {
     std::filesystem::path log_;
     std::optional<DescriptionIndex> index_;
 };
+
+// The image folder that a report line of Puzzles > Decode names when it reports a puzzle
+// still incomplete ("Puzzle <ID> : received n frames from a total of t", no decoded mark);
+// nothing for any other line.
+std::optional<std::string> incompletePuzzleFolder(std::string_view reportLine);
 
 } // namespace zelto

@@ -18,6 +18,16 @@ TEST(BatchArguments, TakesFilesInOrderAndThePuzzlesOptionAnywhere) {
     EXPECT_TRUE(options.files.empty());
 }
 
+TEST(BatchArguments, PreviewsTakeTheFolderAfterThem) {
+    auto options = parseBatchArguments({"a.kss", "--previews", "--web", "b.kss"});
+    EXPECT_EQ(options.action, Action::Decode);
+    EXPECT_EQ(options.previewsFolder, "--web");
+    EXPECT_EQ(options.files, (std::vector<std::string>{"a.kss", "b.kss"}));
+    EXPECT_TRUE(parseBatchArguments({"a.kss"}).previewsFolder.empty());
+    EXPECT_EQ(parseBatchArguments({"a.kss", "--previews"}).action, Action::UsageError);
+    EXPECT_EQ(parseBatchArguments({"--previews", "", "a.kss"}).action, Action::UsageError);
+}
+
 TEST(BatchArguments, DoubleDashEndsOptionsAndALoneDashIsAFile) {
     const auto options = parseBatchArguments({"-", "--", "--puzzles", "--help", "-x"});
     EXPECT_EQ(options.action, Action::Decode);
@@ -44,8 +54,8 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
     options = parseBatchArguments({"--kiss=[::1]:8001"});
     EXPECT_EQ(options.kissHost, "::1");
     EXPECT_EQ(options.kissPort, 8001);
-    for (const std::string bad : {"localhost", "localhost:0", "localhost:65536", ":8100",
-                                  "host:81x", "::1:8001"}) {
+    for (const std::string bad :
+         {"localhost", "localhost:0", "localhost:65536", ":8100", "host:81x", "::1:8001"}) {
         options = parseBatchArguments({"--kiss", bad});
         EXPECT_EQ(options.action, Action::UsageError) << bad;
         EXPECT_EQ(options.problem, "--kiss: '" + bad + "' is not HOST:PORT");
@@ -73,4 +83,6 @@ TEST(CaptureKind, ChosenByTheEndOfTheNameWithoutRegardToCase) {
     EXPECT_EQ(captureKindOf("pass1kss"), CaptureKind::Hex);
     EXPECT_EQ(captureKindOf("old.kss/data"), CaptureKind::Hex);
     EXPECT_EQ(captureKindOf(""), CaptureKind::Hex);
+    EXPECT_EQ(captureKindOf("frames.csv"), CaptureKind::Satnogs);
+    EXPECT_EQ(captureKindOf("page2.JSON"), CaptureKind::Satnogs);
 }

@@ -237,7 +237,8 @@ std::string idText(std::string_view id4) {
     return t;
 }
 
-std::string smallJpeg(int width, int height, int seed) {
+namespace {
+std::string noiseJpeg(int width, int height, int seed, unsigned restartInterval) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
@@ -251,6 +252,7 @@ std::string smallJpeg(int width, int height, int seed) {
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 75, TRUE);
+    cinfo.restart_interval = restartInterval;
     jpeg_start_compress(&cinfo, TRUE);
     std::mt19937 rng(static_cast<unsigned>(seed));
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
@@ -265,6 +267,15 @@ std::string smallJpeg(int width, int height, int seed) {
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
+}
+} // namespace
+
+std::string smallJpeg(int width, int height, int seed) {
+    return noiseJpeg(width, height, seed, 0);
+}
+
+std::string jpegWithRestarts(int width, int height, int seed, int restartInterval) {
+    return noiseJpeg(width, height, seed, static_cast<unsigned>(restartInterval));
 }
 
 std::string smallBmp(int width, int height) {

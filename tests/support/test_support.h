@@ -132,6 +132,8 @@ std::string idText(std::string_view id4);
 
 // Real pictures made by the tests.
 std::string smallJpeg(int width, int height, int seed);
+// The same with a restart marker after every `restartInterval` MCUs (16 x 16 pixels each).
+std::string jpegWithRestarts(int width, int height, int seed, int restartInterval);
 std::string smallBmp(int width, int height);
 
 } // namespace zelto::test
