@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <set>
 
 namespace zelto {
 
@@ -14,6 +15,22 @@ BatchOptions usageError(BatchOptions options, std::string problem = {}) {
 }
 
 } // namespace
+
+// One of the station's settings from its option's text; false when it does not read.
+bool readStationOption(const std::string& name, const std::string& text, StationSettings& station) {
+    if (name == "--sids" || name == "--station") {
+        (name == "--sids" ? station.serverUrl : station.callsign) = text;
+        return !text.empty();
+    }
+    const char* end = text.data() + text.size();
+    if (name == "--norad") {
+        const auto [at, error] = std::from_chars(text.data(), end, station.noradId);
+        return error == std::errc() && at == end && station.noradId > 0;
+    }
+    double& degrees = name == "--latitude" ? station.latitude : station.longitude;
+    const auto [at, error] = std::from_chars(text.data(), end, degrees);
+    return error == std::errc() && at == end;
+}
 
 bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port) {
     const std::size_t colon = text.rfind(':');
@@ -38,6 +55,7 @@ bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port
 BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
     BatchOptions options;
     bool optionsEnded = false;
+    std::set<std::string> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
@@ -59,6 +77,19 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
             if (!folder || folder->empty())
                 return usageError(options, "--previews needs DIR");
             options.previewsFolder = *folder;
+        } else if (name == "--sids" || name == "--station" || name == "--norad" ||
+                   name == "--latitude" || name == "--longitude") {
+            const auto text = value();
+            if (!text || !readStationOption(name, *text, options.station))
+                return usageError(options, name + ": " +
+                                               (text ? "'" + *text + "' is not valid"
+                                                     : std::string("needs a value")));
+            if (name == "--sids")
+                options.station.forwarding = true;
+            given.insert(name);
+        } else if (argument == "--sids-dry-run") {
+            options.sidsDryRun = true;
+            options.station.forwarding = true;
         } else if (name == "--kiss") {
             const auto hostPort = value();
             if (!hostPort)
@@ -81,12 +112,22 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
             return usageError(options);
         }
     }
+    if (options.station.forwarding) {
+        if (options.kissHost.empty())
+            return usageError(options, "forwarding frames (--sids) needs --kiss HOST:PORT");
+        for (const char* needed : {"--station", "--norad", "--latitude", "--longitude"})
+            if (!given.count(needed))
+                return usageError(options,
+                                  std::string("forwarding frames (--sids) needs ") + needed);
+        if (const std::string problem = stationSettingsProblem(options.station); !problem.empty())
+            return usageError(options, problem);
+    }
     return options;
 }
 
 std::string batchUsageLine() {
-    return "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT] [FILE ...] "
-           "| --help | --version";
+    return "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT [--sids URL "
+           "...]] [FILE ...] | --help | --version";
 }
 
 std::string batchVersionLine() {
@@ -116,6 +157,14 @@ std::string batchHelpText() {
            "                     each image it completes joined at once; report lines and\n"
            "                     \"Image: \" lines go out as the frames are decoded, connection\n"
            "                     changes and frame errors to standard error\n"
+           "  --sids URL         with --kiss, forward each frame received to that SiDS server\n"
+           "                     (the SatNOGS DB: https://db.satnogs.org/api/telemetry/), once,\n"
+           "                     in order; frames not taken yet wait in sids-queue.txt\n"
+           "  --station CALL     the station's callsign, for --sids\n"
+           "  --norad ID         the satellite's NORAD ID, for --sids\n"
+           "  --latitude DEG     the station's latitude, decimal degrees north, for --sids\n"
+           "  --longitude DEG    the station's longitude, decimal degrees east, for --sids\n"
+           "  --sids-dry-run     print each request to standard error instead of sending it\n"
            "  --help             print this help and exit\n"
            "  --version          print the version and exit\n"
            "\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "live/sids_report.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,13 +19,17 @@ struct BatchOptions {
     // --kiss HOST:PORT: a live session on that KISS TCP server after the files.
     std::string kissHost;
     std::uint16_t kissPort = 0;
+    // --sids URL --station CALL --norad ID --latitude DEG --longitude DEG: forward each frame
+    // received live; --sids-dry-run: print each request instead of sending it.
+    StationSettings station;
+    bool sidsDryRun = false;
     std::string problem; // what is wrong, for a usage error that can say more than the usage
 };
 
-// Reads `Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT] [FILE ...]`,
-// `--help` or `--version` (arguments without the program name). Options may stand anywhere
-// before "--"; everything after it, and a lone "-", is a FILE. An option's value is the next
-// argument or follows "=". The first of --help, --version or a wrong option decides.
+// Reads `Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT [SIDS OPTIONS]]
+// [FILE ...]`, `--help` or `--version` (arguments without the program name). Options may stand
+// anywhere before "--"; everything after it, and a lone "-", is a FILE. An option's value is the
+// next argument or follows "=". The first of --help, --version or a wrong option decides.
 BatchOptions parseBatchArguments(const std::vector<std::string>& arguments);
 
 // "HOST:PORT", "[IPv6]:PORT": false unless both are there and the port is 1 to 65535.

@@ -163,8 +163,8 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     progress.clear();
     if (!options.kissHost.empty()) {
         out.flush();
-        allCompleted &=
-            runLiveSession(runner.session(), options.kissHost, options.kissPort, out) == 0;
+        allCompleted &= runLiveSession(runner.session(), options.kissHost, options.kissPort,
+                                       options.station, options.sidsDryRun, out) == 0;
     }
 
     out.flush();

@@ -6,12 +6,14 @@
 #include "core/run_error.h"
 #include "decode/live_decoder.h"
 #include "live/kiss_client.h"
+#include "live/sids_forwarder.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -43,10 +45,31 @@ QString seconds(int n) {
     return QString::number(n) + QStringLiteral(" s");
 }
 
+// What becomes of forwarding, told as it changes rather than per frame.
+void tellForwarding(SidsForwarder& forwarder, const std::function<void(const std::string&)>& tell) {
+    auto lastError = std::make_shared<QString>();
+    QObject::connect(&forwarder, &SidsForwarder::stateChanged, [&forwarder, tell, lastError] {
+        const SidsForwarder::State state = forwarder.state();
+        if (state.lastError == *lastError)
+            return;
+        *lastError = state.lastError;
+        if (state.lastError.isEmpty())
+            tell("SiDS: the server takes frames again, " + std::to_string(state.waiting) +
+                 " waiting");
+        else
+            tell("SiDS: " + state.lastError.toStdString() + "; " + std::to_string(state.waiting) +
+                 " frames waiting, next try in " + seconds(state.secondsToRetry).toStdString());
+    });
+    QObject::connect(&forwarder, &SidsForwarder::told,
+                     [tell](const QString& text) { tell("SiDS: " + text.toStdString()); });
+    QObject::connect(&forwarder, &SidsForwarder::requestShown,
+                     [tell](const QString& text) { tell("SiDS dry run: " + text.toStdString()); });
+}
+
 } // namespace
 
 int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   BufferedOutput& out) {
+                   const StationSettings& station, bool dryRun, BufferedOutput& out) {
     std::unique_ptr<QCoreApplication> application;
     static int argc = 1;
     static char name[] = "Zeltodecoder-batch";
@@ -67,6 +90,20 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
 
     LivePanes panes(out);
     LiveDecoder decoder(session, panes, tell);
+    std::unique_ptr<SidsForwarder> forwarder;
+    if (station.forwarding) {
+        try {
+            forwarder = std::make_unique<SidsForwarder>(
+                station, session.workFolder / "sids-queue.txt", dryRun);
+        } catch (const std::exception& error) {
+            tell(std::string("sids-queue.txt: ") + error.what());
+            return 1;
+        }
+        tellForwarding(*forwarder, tell);
+        decoder.onKeptFrame([&](std::string_view frame, LiveDecoder::Clock::time_point received) {
+            forwarder->forward(frame.substr(1), received); // without the KISS command byte
+        });
+    }
     KissClient client;
     int status = 0;
     const auto stopFor = [&](const std::string& message) {
@@ -116,9 +153,13 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
     // What has come in is decoded before the end; a frame begun is dropped.
     client.stop();
     const LiveCounts& counts = decoder.counts();
+    std::string forwarded;
+    if (forwarder && !dryRun)
+        forwarded = "; SiDS: " + std::to_string(forwarder->state().sent) + " sent, " +
+                    std::to_string(forwarder->state().waiting) + " waiting";
     tell("stopped: " + std::to_string(counts.frames) + " frames received, " +
          std::to_string(counts.cut) + " cut off, " + std::to_string(counts.failed) +
-         " not decoded");
+         " not decoded" + forwarded);
     return status;
 }
 

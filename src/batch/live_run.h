@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session.h"
+#include "live/sids_report.h"
 
 #include <cstdint>
 #include <string>
@@ -12,8 +13,10 @@ class BufferedOutput;
 // Zeltodecoder-batch --kiss: decodes live from a KISS TCP server into the prepared working
 // folder until SIGINT or SIGTERM, then decodes what it holds and returns 0; returns 1 when it
 // stopped because a file could not be written. Report lines go to `out`; connection changes
-// and frame errors to standard error, as "HOST:PORT: message".
+// and frame errors to standard error, as "HOST:PORT: message". With forwarding on in
+// `station`, each frame of the kept length is forwarded to its SiDS server (or, with
+// `dryRun`, each request shown on standard error).
 int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   BufferedOutput& out);
+                   const StationSettings& station, bool dryRun, BufferedOutput& out);
 
 } // namespace zelto

@@ -7,8 +7,8 @@ using namespace zelto::test;
 
 namespace {
 const std::string kUsage =
-    "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT] [FILE ...] | "
-    "--help | --version\n";
+    "Usage: Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT [--sids URL ...]] "
+    "[FILE ...] | --help | --version\n";
 }
 
 TEST(BatchCommandLine, UnknownOptionGivesOneUsageLineAndStatusTwo) {

@@ -36,6 +36,11 @@ std::string dayCaptures(const fs::path& work) {
     return all;
 }
 
+std::string byteToHexPair(unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
 int exitStatus(int waitStatus) {
     return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
 }
@@ -114,4 +119,46 @@ TEST(BatchLive, AStoreThatCannotBeWrittenEndsTheSessionWithStatusOne) {
     EXPECT_EQ(exitStatus(waitForBatch(child)), 1);
     EXPECT_NE(readFile(err).find(": File not found\n"), std::string::npos) << readFile(err);
     EXPECT_EQ(dayCaptures(folder.work()), kissCapture({frame}));
+}
+
+TEST(BatchLive, ForwardingNeedsItsSettingsAndADryRunShowsEachRequestInsteadOfSendingIt) {
+    BatchFolder folder;
+    KissServer server;
+    const std::string kiss = "127.0.0.1:" + std::to_string(server.port());
+    const std::vector<std::string> station{"--station", "QG9 MCE",     "--latitude",
+                                           "45.678",    "--longitude", "-12.345"};
+    std::vector<std::string> arguments{"--kiss", kiss, "--sids-dry-run"};
+    arguments.insert(arguments.end(), station.begin(), station.end());
+    const BatchResult refused = folder.run(arguments);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(
+        refused.err.starts_with("Zeltodecoder-batch: forwarding frames (--sids) needs --norad\n"))
+        << refused.err;
+
+    arguments.insert(arguments.end(), {"--norad", "99999"});
+    const fs::path out = folder.captures() / "out";
+    const fs::path err = folder.captures() / "err";
+    const pid_t child = startBatch(folder.work(), arguments, out, err);
+    ASSERT_TRUE(server.accept());
+    const std::string frame = textFrame(kThumbId4, "Earth");
+    server.send(kissCapture({frame, bytesOf({0, 1, 2})}));
+    const bool shown = waitForText(err, "SiDS dry run: ");
+    ::kill(child, SIGTERM);
+    EXPECT_EQ(exitStatus(waitForBatch(child)), 0);
+    ASSERT_TRUE(shown);
+    std::string hex;
+    for (const char c : frame.substr(1))
+        hex += byteToHexPair(static_cast<unsigned char>(c));
+    EXPECT_NE(readFile(err).find(
+                  ": SiDS dry run: POST https://db.satnogs.org/api/telemetry/ noradID=99999&"
+                  "source=QG9+MCE&timestamp=20"),
+              std::string::npos)
+        << readFile(err);
+    EXPECT_NE(
+        readFile(err).find("&frame=" + hex +
+                           "&locator=longLat&longitude=12.345W&latitude=45.678N&version=1.3\n"),
+        std::string::npos);
+    EXPECT_EQ(readFile(err).find("SiDS dry run", readFile(err).find("SiDS dry run") + 1),
+              std::string::npos); // the short frame is not forwarded
+    EXPECT_EQ(readFile(folder.work() / "sids-queue.txt"), "");
 }

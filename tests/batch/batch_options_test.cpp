@@ -61,6 +61,25 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
         EXPECT_EQ(options.problem, "--kiss: '" + bad + "' is not HOST:PORT");
     }
     EXPECT_EQ(parseBatchArguments({"--kiss"}).problem, "--kiss needs HOST:PORT");
+
+    options = parseBatchArguments({"--kiss", "localhost:8100", "--sids", "http://127.0.0.1:9/t/",
+                                   "--station", "QG9MCE", "--norad=99999", "--latitude", "-23.5",
+                                   "--longitude", "46.25"});
+    EXPECT_EQ(options.action, Action::Decode) << options.problem;
+    EXPECT_TRUE(options.station.forwarding);
+    EXPECT_EQ(options.station.serverUrl, "http://127.0.0.1:9/t/");
+    EXPECT_EQ(options.station.noradId, 99999);
+    EXPECT_EQ(options.station.latitude, -23.5);
+    EXPECT_EQ(parseBatchArguments({"--sids-dry-run", "--station", "X", "--norad", "1", "--latitude",
+                                   "0", "--longitude", "0"})
+                  .problem,
+              "forwarding frames (--sids) needs --kiss HOST:PORT");
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--norad", "-5"}).problem,
+              "--norad: '-5' is not valid");
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--sids-dry-run", "--station", "X", "--norad",
+                                   "1", "--latitude", "91", "--longitude", "0"})
+                  .problem,
+              "The station's latitude must lie between -90 and 90 degrees");
     EXPECT_EQ(parseBatchArguments({"--puzzles=yes"}).action, Action::UsageError);
 }
 

@@ -1,0 +1,169 @@
+#include "live/sids_forwarder.h"
+#include "live/sids_queue.h"
+#include "live/sids_report.h"
+
+#include "support/http_server.h"
+#include "support/test_support.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace zelto;
+using namespace zelto::test;
+
+namespace {
+
+// 2026-12-09 10:56:02.800 UTC.
+const auto kReceived =
+    std::chrono::system_clock::from_time_t(1796813762) + std::chrono::milliseconds(800);
+
+QCoreApplication& application() {
+    static int argc = 1;
+    static char name[] = "zelto-live-tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+bool pumpUntil(const std::function<bool()>& condition) {
+    application();
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+StationSettings station(std::uint16_t port) {
+    StationSettings settings;
+    settings.forwarding = true;
+    settings.callsign = "QG9MCE";
+    settings.noradId = 99999;
+    settings.latitude = 45.678;
+    settings.longitude = 12.345;
+    settings.serverUrl = "http://127.0.0.1:" + std::to_string(port) + "/api/telemetry/";
+    return settings;
+}
+
+const SidsForwarder::Timing kQuick{300, 20, 100};
+
+// The frame field of each request body.
+std::string frameOf(const std::string& body) {
+    const std::size_t at = body.find("&frame=") + 7;
+    return body.substr(at, body.find('&', at) - at);
+}
+
+} // namespace
+
+TEST(SidsReport, FieldsAreEncodedSoThatNoCallsignCanBreakTheForm) {
+    StationSettings settings = station(80);
+    settings.callsign = "PY2 &X=1";
+    settings.latitude = -23.5506;
+    settings.longitude = -46.6333;
+    EXPECT_EQ(sidsFormBody(settings, bytesOf({0x82, 0x05, 0xAB, 0x00}), kReceived, "1.3"),
+              "noradID=99999&source=PY2+%26X%3D1&timestamp=2026-12-09T10%3A56%3A02.800Z"
+              "&frame=8205AB00&locator=longLat&longitude=46.633W&latitude=23.551S&version=1.3");
+    EXPECT_EQ(sidsTimestamp(std::chrono::system_clock::from_time_t(0)), "1970-01-01T00:00:00.000Z");
+    EXPECT_EQ(sidsLongitude(12.345), "12.345E");
+    EXPECT_EQ(sidsLatitude(45.678), "45.678N");
+
+    EXPECT_EQ(stationSettingsProblem(settings), "");
+    settings.callsign.clear();
+    EXPECT_EQ(stationSettingsProblem(settings), "Forwarding frames needs the station's callsign");
+    settings.callsign = "QG9MCE";
+    settings.noradId = 0;
+    EXPECT_EQ(stationSettingsProblem(settings), "Forwarding frames needs the satellite's NORAD ID");
+}
+
+TEST(SidsQueue, WaitingFramesOutliveARestartAndFramesDoneAreNeverTakenAgain) {
+    WorkFolder work;
+    const fs::path file = work / "sids-queue.txt";
+    {
+        SidsQueue queue(file);
+        for (const std::string body : {"a=1", "b=2", "c=3"})
+            queue.push(body);
+        queue.markFront('S');
+        EXPECT_EQ(queue.front(), "b=2");
+    }
+    // A kill in the middle of an append leaves a line without its end.
+    writeFile(file, readFile(file) + "W d=");
+    SidsQueue again(file);
+    EXPECT_EQ(again.waiting(), 2);
+    EXPECT_EQ(readFile(file), "W b=2\nW c=3\n");
+    again.markFront('D');
+    EXPECT_EQ(again.front(), "c=3");
+    again.markFront('S');
+    EXPECT_EQ(again.front(), std::nullopt);
+    EXPECT_EQ(readFile(file), "");
+}
+
+TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusals) {
+    WorkFolder work;
+    std::atomic<int> count{0};
+    std::vector<std::string> accepted; // frames answered 200, in order (server thread only)
+    std::mutex mutex;
+    HttpServer server([&](const HttpServer::Request& request) -> HttpServer::Answer {
+        const int n = ++count;
+        if (n <= 2)
+            return {500, "busy"};
+        if (n == 3)
+            return {200, "", true}; // no answer in time
+        if (frameOf(request.body) == "0BAD")
+            return {400, "frame: not a valid frame"};
+        std::lock_guard lock(mutex);
+        accepted.push_back(frameOf(request.body));
+        return {201, "{}"};
+    });
+    application();
+    SidsForwarder forwarder(station(server.port()), work / "sids-queue.txt", false, kQuick);
+    std::vector<QString> told;
+    QObject::connect(&forwarder, &SidsForwarder::told,
+                     [&](const QString& t) { told.push_back(t); });
+    for (const std::string& frame : {bytesOf({0x01}), bytesOf({0x02}), bytesOf({0x0B, 0xAD}),
+                                     bytesOf({0x03}), bytesOf({0x04})})
+        forwarder.forward(frame, kReceived);
+    ASSERT_TRUE(pumpUntil([&] { return forwarder.state().waiting == 0; }));
+
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(accepted, (std::vector<std::string>{"01", "02", "03", "04"}));
+    EXPECT_EQ(forwarder.state().sent, 4);
+    EXPECT_TRUE(forwarder.state().lastError.isEmpty());
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].toStdString(),
+              "frame refused by the server (400 frame: not a valid frame), dropped");
+    const auto requests = server.requests();
+    EXPECT_EQ(requests.front().method, "POST");
+    EXPECT_EQ(requests.front().path, "/api/telemetry/");
+    EXPECT_EQ(requests.front().contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests.front().body,
+              "noradID=99999&source=QG9MCE&timestamp=2026-12-09T10%3A56%3A02.800Z&frame=01"
+              "&locator=longLat&longitude=12.345E&latitude=45.678N&version=1.3");
+    EXPECT_EQ(readFile(work / "sids-queue.txt"), "");
+}
+
+TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
+    WorkFolder work;
+    HttpServer down([](const HttpServer::Request&) { return HttpServer::Answer{503, "down"}; });
+    {
+        SidsForwarder forwarder(station(down.port()), work / "sids-queue.txt", false, kQuick);
+        for (const int b : {1, 2, 3})
+            forwarder.forward(bytesOf({b}), kReceived);
+        ASSERT_TRUE(pumpUntil([&] { return down.requests().size() >= 2; }));
+        EXPECT_EQ(forwarder.state().waiting, 3);
+        EXPECT_EQ(forwarder.state().lastError.toStdString(), "HTTP 503 Status");
+    }
+    HttpServer up([](const HttpServer::Request&) { return HttpServer::Answer{200, ""}; });
+    SidsForwarder restarted(station(up.port()), work / "sids-queue.txt", false, kQuick);
+    ASSERT_TRUE(pumpUntil([&] { return restarted.state().waiting == 0; }));
+    std::vector<std::string> frames;
+    for (const auto& request : up.requests())
+        frames.push_back(frameOf(request.body));
+    EXPECT_EQ(frames, (std::vector<std::string>{"01", "02", "03"}));
+}
