@@ -24,13 +24,36 @@ LiveLink::LiveLink(Session& session, WindowPanes& panes, QLabel* status,
 
 LiveLink::~LiveLink() = default;
 
-void LiveLink::start(const KissServerAddress& address) {
+void LiveLink::start(const KissServerAddress& address, const StationSettings& station) {
     stop();
+    forwarder_.reset();
+    if (station.forwarding) {
+        if (const std::string problem = stationSettingsProblem(station); !problem.empty()) {
+            showMessage_(QString::fromStdString(problem));
+            return;
+        }
+        try {
+            forwarder_ = std::make_unique<SidsForwarder>(
+                station, session_.workFolder / "sids-queue.txt", false);
+        } catch (const std::exception& error) {
+            showMessage_(fromWindows1252(error.what()));
+            return;
+        }
+        connect(forwarder_.get(), &SidsForwarder::stateChanged, this, &LiveLink::showState);
+        connect(forwarder_.get(), &SidsForwarder::told, this, [this](const QString& text) {
+            panes_.reportAppend(" >>>  SiDS: " + text.toStdString());
+            panes_.endCommand(); // shown at once
+        });
+    }
     address_ = address;
     stoppedFor_.clear();
     decoder_ = std::make_unique<LiveDecoder>(session_, panes_, [this](const std::string& message) {
         panes_.reportAppend(" >>>  " + message);
     });
+    if (forwarder_)
+        decoder_->onKeptFrame([this](std::string_view frame, LiveDecoder::Clock::time_point at) {
+            forwarder_->forward(frame.substr(1), at); // without the KISS command byte
+        });
     status_->show();
     client_.start(address.host, address.port);
     countdown_.start();
@@ -109,12 +132,24 @@ QString LiveLink::stateText(const KissServerAddress& address, KissClient::State 
     return text;
 }
 
+QString LiveLink::forwardingText(const SidsForwarder::State& state) {
+    QString text = QStringLiteral("SiDS: %1 sent, %2 waiting").arg(state.sent).arg(state.waiting);
+    if (!state.lastError.isEmpty())
+        text += QStringLiteral(" (%1, next try in %2 s)")
+                    .arg(state.lastError)
+                    .arg(state.secondsToRetry);
+    return text;
+}
+
 void LiveLink::showState() {
     const LiveCounts counts = decoder_ ? decoder_->counts() : LiveCounts{};
-    status_->setText(
+    QString text =
         stateText(address_, client_.state(),
                   client_.state() == KissClient::State::Stopped ? stoppedFor_ : client_.lastError(),
-                  client_.secondsToRetry(), counts));
+                  client_.secondsToRetry(), counts);
+    if (forwarder_)
+        text += QStringLiteral("; ") + forwardingText(forwarder_->state());
+    status_->setText(text);
 }
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include "app/kiss_server_dialog.h"
 #include "decode/live_decoder.h"
 #include "live/kiss_client.h"
+#include "live/sids_forwarder.h"
 
 #include <QObject>
 #include <QTimer>
@@ -29,7 +30,9 @@ class LiveLink : public QObject {
              std::function<void(const QString&)> showMessage, QObject* parent = nullptr);
     ~LiveLink() override;
 
-    void start(const KissServerAddress& address);
+    // With forwarding on in `station`, frames of the kept length also go to its SiDS server;
+    // settings that cannot forward are refused with their message before connecting.
+    void start(const KissServerAddress& address, const StationSettings& station);
     void stop();
     bool active() const { return client_.state() != KissClient::State::Stopped; }
 
@@ -41,6 +44,7 @@ class LiveLink : public QObject {
     // The status line.
     static QString stateText(const KissServerAddress& address, KissClient::State state,
                              const QString& reason, int secondsToRetry, const LiveCounts& counts);
+    static QString forwardingText(const SidsForwarder::State& state);
 
   signals:
     void activeChanged(bool active);
@@ -55,6 +59,7 @@ class LiveLink : public QObject {
     std::function<void(const QString&)> showMessage_;
     KissClient client_;
     std::unique_ptr<LiveDecoder> decoder_;
+    std::unique_ptr<SidsForwarder> forwarder_;
     KissServerAddress address_;
     QString stoppedFor_; // the failure that ended the session
     QTimer countdown_;

@@ -8,6 +8,7 @@
 #include "app/live_link.h"
 #include "app/picture_box.h"
 #include "app/preview_display.h"
+#include "app/station_settings_dialog.h"
 #include "app/text_codec.h"
 #include "app/window_panes.h"
 #include "core/run_error.h"
@@ -190,7 +191,15 @@ void TForm1::ConnecttoKISSserver1Click() {
     if (!chosen)
         return;
     saveKissServer(address);
-    live_->start(address);
+    live_->start(address, savedStationSettings());
+}
+
+void TForm1::StationSettings1Click() {
+    StationSettings settings = savedStationSettings();
+    const bool chosen = stationSettingsDialogHook ? stationSettingsDialogHook(settings)
+                                                  : askForStationSettings(this, settings);
+    if (chosen)
+        saveStationSettings(settings);
 }
 
 void TForm1::Disconnect1Click() {

@@ -21,6 +21,7 @@ namespace zelto {
 class ClickLabel;
 class LiveLink;
 struct KissServerAddress;
+struct StationSettings;
 class ListBox;
 class PictureBox;
 class WindowPanes;
@@ -46,6 +47,8 @@ class TForm1 : public QMainWindow {
     std::function<void(const QUrl& url)> openUrlHook;
     // Answers File > Connect to KISS server... in place of its dialog: false for Cancel.
     std::function<bool(KissServerAddress& address)> kissServerDialogHook;
+    // Answers File > Station settings... in place of its dialog: false for Cancel.
+    std::function<bool(StationSettings& settings)> stationSettingsDialogHook;
 
     Session& session() { return session_; }
     Panes& panes();
@@ -61,6 +64,7 @@ class TForm1 : public QMainWindow {
     void Openlogfile1Click();
     void ConnecttoKISSserver1Click();
     void Disconnect1Click();
+    void StationSettings1Click();
     void Exit1Click();
     void humbnails1Click();
     void Allreceivedicons1Click();

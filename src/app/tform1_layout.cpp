@@ -251,6 +251,8 @@ void TForm1::buildMenu() {
     Disconnect1 = addCommand(file, QStringLiteral("Disconnect"), QStringLiteral("Disconnect1"),
                              &TForm1::Disconnect1Click);
     Disconnect1->setEnabled(false);
+    addCommand(file, QStringLiteral("Station settings..."), QStringLiteral("StationSettings1"),
+               &TForm1::StationSettings1Click);
     file->addSeparator();
     addCommand(file, QStringLiteral("Exit"), QStringLiteral("Exit1"), &TForm1::Exit1Click);
 

@@ -1,8 +1,10 @@
 #include "app/kiss_server_dialog.h"
 #include "app/list_box.h"
 #include "app/live_link.h"
+#include "app/station_settings_dialog.h"
 #include "app/tform1.h"
 #include "import/kiss_capture.h"
+#include "support/http_server.h"
 #include "support/kiss_server.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
@@ -120,6 +122,40 @@ TEST_F(LiveWindow, FramesThatArriveDuringACommandAreDecodedWhenItReturns) {
     EXPECT_EQ(savedKissServer().host, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(savedKissServer().port, server.port());
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(LiveWindow, ForwardingIsRefusedWithoutItsSettingsAndSendsEachFrameReceived) {
+    form.stationSettingsDialogHook = [](StationSettings& settings) {
+        settings.forwarding = true; // but no callsign
+        return true;
+    };
+    form.StationSettings1Click();
+    form.ConnecttoKISSserver1Click();
+    EXPECT_EQ(messages, QStringList{"Forwarding frames needs the station's callsign"});
+    EXPECT_FALSE(form.statusBar()->isVisible());
+
+    test::HttpServer sids(
+        [](const test::HttpServer::Request&) { return test::HttpServer::Answer{}; });
+    form.stationSettingsDialogHook = [&](StationSettings& settings) {
+        settings.callsign = "QG9MCE";
+        settings.noradId = 99999;
+        settings.serverUrl = "http://127.0.0.1:" + std::to_string(sids.port()) + "/";
+        return true;
+    };
+    form.StationSettings1Click();
+    EXPECT_EQ(savedStationSettings().callsign, "QG9MCE");
+    std::thread serve([&] {
+        if (server.accept())
+            server.send(test::kissFrame(test::textFrame(kId4, "Earth")));
+    });
+    form.ConnecttoKISSserver1Click();
+    EXPECT_TRUE(pumpUntil([&] {
+        return state().endsWith(QStringLiteral("SiDS: 1 sent, 0 waiting"));
+    })) << state().toStdString();
+    serve.join();
+    form.Disconnect1Click();
+    ASSERT_EQ(sids.requests().size(), 1u);
+    EXPECT_NE(sids.requests()[0].body.find("&source=QG9MCE&"), std::string::npos);
 }
 
 TEST(LiveState, TellsHowTheSessionStands) {

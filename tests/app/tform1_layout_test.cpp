@@ -149,8 +149,8 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
     const std::vector<std::pair<const char*, QStringList>> menus{
         {"File1",
          {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open SatNOGS frames file",
-          "Open Thumblist.txt log file", "", "Connect to KISS server...", "Disconnect", "",
-          "Exit"}},
+          "Open Thumblist.txt log file", "", "Connect to KISS server...", "Disconnect",
+          "Station settings...", "", "Exit"}},
         {"Saved1", {" All received thumbnails", " All received icons"}},
         {"Puzzles1", {"Decode"}},
     };
@@ -162,14 +162,20 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
             captions << action->text();
         EXPECT_EQ(captions, items) << name;
     }
-    const QStringList commands{
-        QStringLiteral("OpenKSSfile1"), QStringLiteral("txtTOhex"),
-        QStringLiteral("OpenHEXfile1"), QStringLiteral("OpenSatNOGSframesfile1"),
-        QStringLiteral("Openlogfile1"), QStringLiteral("ConnecttoKISSserver1"),
-        QStringLiteral("Disconnect1"),  QStringLiteral("Exit1"),
-        QStringLiteral("humbnails1"),   QStringLiteral("Allreceivedicons1"),
-        QStringLiteral("Decode1"),      QStringLiteral("help"),
-        QStringLiteral("About1")};
+    const QStringList commands{QStringLiteral("OpenKSSfile1"),
+                               QStringLiteral("txtTOhex"),
+                               QStringLiteral("OpenHEXfile1"),
+                               QStringLiteral("OpenSatNOGSframesfile1"),
+                               QStringLiteral("Openlogfile1"),
+                               QStringLiteral("ConnecttoKISSserver1"),
+                               QStringLiteral("Disconnect1"),
+                               QStringLiteral("StationSettings1"),
+                               QStringLiteral("Exit1"),
+                               QStringLiteral("humbnails1"),
+                               QStringLiteral("Allreceivedicons1"),
+                               QStringLiteral("Decode1"),
+                               QStringLiteral("help"),
+                               QStringLiteral("About1")};
     for (const QString& name : commands) {
         auto* action = form.findChild<QAction*>(name);
         ASSERT_NE(action, nullptr) << name.toStdString();
