@@ -10,17 +10,15 @@ std::string_view chars(std::string_view s, std::size_t from, std::size_t count) 
     return s.substr(from - 1, count);
 }
 
-namespace {
-int digitValue(char c) {
+int hexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
-    return 99;
+    return -1;
 }
-} // namespace
 
 std::optional<long> parseInteger(std::string_view text) {
     std::size_t i = 0;
@@ -42,8 +40,8 @@ std::optional<long> parseInteger(std::string_view text) {
         return std::nullopt;
     long value = 0;
     for (; i < text.size(); ++i) {
-        const int d = digitValue(text[i]);
-        if (d >= base)
+        const int d = hexDigitValue(text[i]);
+        if (d < 0 || d >= base)
             return std::nullopt;
         value = value * base + d;
         if (value > 0xFFFFFFFFL)

@@ -23,6 +23,9 @@ inline void appendHexByte(std::string& out, unsigned char byte) {
     out.push_back(kDigits[byte & 0x0F]);
 }
 
+// The value of a hexadecimal digit of either case, -1 for any other character.
+int hexDigitValue(char c);
+
 std::string toUpperAscii(std::string_view s);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 

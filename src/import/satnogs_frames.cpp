@@ -1,6 +1,7 @@
 #include "import/satnogs_frames.h"
 
 #include "core/run_error.h"
+#include "core/text.h"
 #include "import/hex_frame_file.h"
 
 #include <QDateTime>
@@ -15,16 +16,6 @@
 namespace zelto {
 
 namespace {
-
-int digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // "YYYY-MM-DD HH:MM:SS" in UTC.
 std::optional<std::int64_t> csvTime(std::string_view text) {
@@ -61,8 +52,8 @@ bool hexDigitsToBytes(std::string_view digits, std::string& bytes) {
         return false;
     bytes.reserve(digits.size() / 2);
     for (std::size_t i = 0; i < digits.size(); i += 2) {
-        const int high = digitValue(digits[i]);
-        const int low = digitValue(digits[i + 1]);
+        const int high = hexDigitValue(digits[i]);
+        const int low = hexDigitValue(digits[i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes.push_back(static_cast<char>(high * 16 + low));

@@ -28,16 +28,6 @@ namespace fs = std::filesystem;
 const std::string kId4 = test::bytesOf({0x0A, 0x1B, 0x2C, 0x3D});
 
 // Runs the event loop until the condition holds; false after twenty seconds.
-bool pumpUntil(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 20000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class LiveWindow : public test::WidgetTest {
   protected:
@@ -90,7 +80,8 @@ TEST_F(LiveWindow, FramesThatArriveDuringACommandAreDecodedWhenItReturns) {
     EXPECT_EQ(offered.host, QStringLiteral("localhost")); // the defaults, before any choice
     form.ConnecttoKISSserver1Click();
     EXPECT_TRUE(form.statusBar()->isVisible());
-    EXPECT_TRUE(pumpUntil([&] { return entries("ListBox3") == QStringList{"0A 1B 2C 3D"}; }));
+    EXPECT_TRUE(
+        test::pumpEventsUntil([&] { return entries("ListBox3") == QStringList{"0A 1B 2C 3D"}; }));
     EXPECT_TRUE(
         state().endsWith(QStringLiteral(": connected, %1 frames received").arg(frames.size() - 1)))
         << state().toStdString();
@@ -98,7 +89,7 @@ TEST_F(LiveWindow, FramesThatArriveDuringACommandAreDecodedWhenItReturns) {
     // The last frame comes while an open dialog holds a command.
     form.openDialogHook = [&](const QString&) {
         step = 2;
-        pumpUntil([&] { return step == 3; });
+        test::pumpEventsUntil([&] { return step == 3; });
         QElapsedTimer wait;
         wait.start();
         while (wait.elapsed() < 300)
@@ -107,8 +98,8 @@ TEST_F(LiveWindow, FramesThatArriveDuringACommandAreDecodedWhenItReturns) {
         return QString(); // cancelled
     };
     form.OpenHEXfile1Click();
-    EXPECT_TRUE(
-        pumpUntil([&] { return entries("ListBox2") == QStringList{"thumb 0A 1B 2C 3D.jpg"}; }));
+    EXPECT_TRUE(test::pumpEventsUntil(
+        [&] { return entries("ListBox2") == QStringList{"thumb 0A 1B 2C 3D.jpg"}; }));
     EXPECT_TRUE(entries("ListBox3").isEmpty());
 
     form.Disconnect1Click();
@@ -149,7 +140,7 @@ TEST_F(LiveWindow, ForwardingIsRefusedWithoutItsSettingsAndSendsEachFrameReceive
             server.send(test::kissFrame(test::textFrame(kId4, "Earth")));
     });
     form.ConnecttoKISSserver1Click();
-    EXPECT_TRUE(pumpUntil([&] {
+    EXPECT_TRUE(test::pumpEventsUntil([&] {
         return state().endsWith(QStringLiteral("SiDS: 1 sent, 0 waiting"));
     })) << state().toStdString();
     serve.join();

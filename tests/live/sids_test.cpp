@@ -29,18 +29,6 @@ QCoreApplication& application() {
     return app;
 }
 
-bool pumpUntil(const std::function<bool()>& condition) {
-    application();
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > 20000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 StationSettings station(std::uint16_t port) {
     StationSettings settings;
     settings.forwarding = true;
@@ -129,7 +117,7 @@ TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusal
     for (const std::string& frame : {bytesOf({0x01}), bytesOf({0x02}), bytesOf({0x0B, 0xAD}),
                                      bytesOf({0x03}), bytesOf({0x04})})
         forwarder.forward(frame, kReceived);
-    ASSERT_TRUE(pumpUntil([&] { return forwarder.state().waiting == 0; }));
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().waiting == 0; }));
 
     std::lock_guard lock(mutex);
     EXPECT_EQ(accepted, (std::vector<std::string>{"01", "02", "03", "04"}));
@@ -149,19 +137,20 @@ TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusal
 }
 
 TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
+    application();
     WorkFolder work;
     HttpServer down([](const HttpServer::Request&) { return HttpServer::Answer{503, "down"}; });
     {
         SidsForwarder forwarder(station(down.port()), work / "sids-queue.txt", false, kQuick);
         for (const int b : {1, 2, 3})
             forwarder.forward(bytesOf({b}), kReceived);
-        ASSERT_TRUE(pumpUntil([&] { return down.requests().size() >= 2; }));
+        ASSERT_TRUE(pumpEventsUntil([&] { return down.requests().size() >= 2; }));
         EXPECT_EQ(forwarder.state().waiting, 3);
         EXPECT_EQ(forwarder.state().lastError.toStdString(), "HTTP 503 Status");
     }
     HttpServer up([](const HttpServer::Request&) { return HttpServer::Answer{200, ""}; });
     SidsForwarder restarted(station(up.port()), work / "sids-queue.txt", false, kQuick);
-    ASSERT_TRUE(pumpUntil([&] { return restarted.state().waiting == 0; }));
+    ASSERT_TRUE(pumpEventsUntil([&] { return restarted.state().waiting == 0; }));
     std::vector<std::string> frames;
     for (const auto& request : up.requests())
         frames.push_back(frameOf(request.body));

@@ -1,10 +1,10 @@
 #include "support/http_server.h"
 
+#include "support/loopback.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cstring>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -44,17 +44,9 @@ const char* reasonOf(int status) {
 } // namespace
 
 HttpServer::HttpServer(Handler handler) : handler_(std::move(handler)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener_, 8) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        ::pipe2(stopPipe_, O_CLOEXEC) != 0)
-        throw std::runtime_error("no loopback HTTP server");
-    port_ = ntohs(address.sin_port);
+    listener_ = listenOnLoopback(port_);
+    if (::pipe2(stopPipe_, O_CLOEXEC) != 0)
+        throw std::runtime_error("no pipe for the HTTP server");
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 

@@ -1,28 +1,16 @@
 #include "support/kiss_server.h"
 
+#include "support/loopback.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
 namespace zelto::test {
 
-KissServer::KissServer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no loopback server");
-    port_ = ntohs(address.sin_port);
-}
+KissServer::KissServer() : listener_(listenOnLoopback(port_)) {}
 
 KissServer::~KissServer() {
     drop();

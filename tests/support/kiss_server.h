@@ -26,9 +26,9 @@ class KissServer {
     void drop();
 
   private:
+    std::uint16_t port_ = 0;
     int listener_ = -1;
     int client_ = -1;
-    std::uint16_t port_ = 0;
 };
 
 } // namespace zelto::test

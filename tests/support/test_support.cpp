@@ -4,6 +4,8 @@
 #include "decode/picture.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
 
 #include <cstdio>
@@ -276,6 +278,17 @@ std::string smallJpeg(int width, int height, int seed) {
 
 std::string jpegWithRestarts(int width, int height, int seed, int restartInterval) {
     return noiseJpeg(width, height, seed, static_cast<unsigned>(restartInterval));
+}
+
+bool pumpEventsUntil(const std::function<bool()>& condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 std::string smallBmp(int width, int height) {

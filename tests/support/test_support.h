@@ -100,6 +100,10 @@ fs::path freshTempPath(const std::string& prefix);
 // Every entry under a folder, by its path relative to it, with the size of each file; sorted.
 std::vector<std::string> treeOf(const fs::path& folder);
 
+// Runs the event loop of the program's Qt application until the condition holds; false after
+// twenty seconds.
+bool pumpEventsUntil(const std::function<bool()>& condition);
+
 // The message of the RunError that f throws, empty when it throws none.
 std::string messageOf(const std::function<void()>& f);
 
