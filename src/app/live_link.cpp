@@ -47,6 +47,9 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
     }
     address_ = address;
     stoppedFor_.clear();
+    // The incomplete thumbnails listed from now on are those the session meets.
+    panes_.listClear(ListPane::ListBox3);
+    session_.resetHiddenLists();
     decoder_ = std::make_unique<LiveDecoder>(session_, panes_, [this](const std::string& message) {
         panes_.reportAppend(" >>>  " + message);
     });
