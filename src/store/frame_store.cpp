@@ -1,8 +1,10 @@
 #include "store/frame_store.h"
 
 #include "core/file_io.h"
+#include "core/run_error.h"
 #include "core/text.h"
 
+#include <cerrno>
 #include <unordered_map>
 
 namespace zelto {
@@ -21,13 +23,51 @@ std::string frameFileName(long frameNumber) {
     return name + ".bin";
 }
 
+namespace {
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+} // namespace
+
+std::optional<long> frameNumberOfFileName(std::string_view name) {
+    if (name.size() != 9 || name[2] != ' ' || toUpperAscii(name.substr(5)) != ".BIN")
+        return std::nullopt;
+    long number = 0;
+    // Low byte first: characters 1-2 are the low byte, 4-5 the high byte.
+    for (const std::size_t at : {3, 4, 0, 1}) {
+        const int digit = hexDigit(name[at]);
+        if (digit < 0)
+            return std::nullopt;
+        number = number * 16 + digit;
+    }
+    return number;
+}
+
+bool isWholeFrameFile(long frameNumber, std::uintmax_t size) {
+    return frameNumber <= 1 || size == 200;
+}
+
 long frameFileCount(const fs::path& imageFolder) {
     std::error_code ec;
     fs::directory_iterator it(imageFolder, ec);
     long count = 0;
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) || isPartialName(it->path().filename().native()))
+        const std::string name = it->path().filename().native();
+        std::error_code typeError; // an entry that cannot be looked at counts as a file
+        if (it->is_directory(typeError) || isPartialName(name))
             continue;
+        if (const auto frame = frameNumberOfFileName(name); frame && *frame > 1) {
+            std::error_code sizeError;
+            const std::uintmax_t size = it->file_size(sizeError);
+            if (sizeError || !isWholeFrameFile(*frame, size))
+                continue;
+        }
         ++count;
     }
     return count;
@@ -46,8 +86,10 @@ void joinFrames(const Session& session, const fs::path& imageFolder, long frameC
         if (const auto written = session.writtenFrames.find(path);
             written != session.writtenFrames.end())
             out.write(written->second);
+        else if (std::string frame = readWholeFile(path); isWholeFrameFile(f, frame.size()))
+            out.write(frame);
         else
-            out.write(readWholeFile(path));
+            throwIoError(ENOENT);
     }
     out.commit();
 }

@@ -2,7 +2,9 @@
 
 #include "core/session.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +18,16 @@ std::string imageFolderName(std::string_view imageId, long frameCount);
 // (300 gives "2C 01.bin").
 std::string frameFileName(long frameNumber);
 
-// Files of an image folder that are not folders (hidden ones included, unfinished
-// ones not); 0 when the folder does not exist.
+// The frame number a frame file name stands for ("2C 01.bin" gives 300), letter case aside;
+// none for a name of another form.
+std::optional<long> frameNumberOfFileName(std::string_view fileName);
+
+// Every frame numbered above 1 carries 200 bytes: a frame file of another size was cut short
+// (by a power cut, say) and does not hold the frame.
+bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
+
+// Files of an image folder that are not folders (hidden ones included, unfinished ones and
+// frame files that are not whole not); 0 when the folder does not exist.
 long frameFileCount(const std::filesystem::path& imageFolder);
 
 // The frame count written in an image folder name (characters 15 to 17, decimal);
@@ -25,8 +35,8 @@ long frameFileCount(const std::filesystem::path& imageFolder);
 long frameCountOfFolder(std::string_view folderName);
 
 // Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
-// not at all; frames the session wrote are taken from memory. A missing frame file fails
-// with "File not found" and leaves the target as it stood.
+// not at all; frames the session wrote are taken from memory. A missing frame file, or one
+// that is not whole, fails with "File not found" and leaves the target as it stood.
 void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
 
