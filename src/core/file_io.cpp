@@ -38,19 +38,6 @@ void writeAll(int fd, const char* data, std::size_t size) {
         throwWriteError(err);
 }
 
-std::string partialPathFor(const std::string& finalPath) {
-    static std::atomic<unsigned> counter{0};
-    static const pid_t processId = ::getpid();
-    const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
-    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
-                       std::to_string(counter++) + "-";
-    // The final name only helps a reader of the folder; cut, so that a long name that fits
-    // the file system does not fail for its temporary name alone.
-    name.append(finalPath, nameStart, std::string::npos);
-    if (name.size() > NAME_MAX)
-        name.resize(NAME_MAX);
-    return finalPath.substr(0, nameStart) + name;
-}
 } // namespace
 
 InputFile::InputFile(const fs::path& path) {
@@ -147,7 +134,7 @@ bool InputFile::readLine(std::string& line) {
 }
 
 WholeFile::WholeFile(std::string finalPath) : finalPath_(std::move(finalPath)) {
-    tempPath_ = partialPathFor(finalPath_);
+    tempPath_ = partialPath(finalPath_);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
         throwWriteError(errno);
@@ -372,6 +359,35 @@ void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& p
 
 bool isPartialName(std::string_view fileName) {
     return fileName.starts_with(kPartialPrefix);
+}
+
+std::string partialPath(const std::string& finalPath) {
+    static std::atomic<unsigned> counter{0};
+    static const pid_t processId = ::getpid();
+    const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
+    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
+                       std::to_string(counter++) + "-";
+    // The final name only helps a reader of the folder; cut, so that a long name that fits
+    // the file system does not fail for its temporary name alone.
+    name.append(finalPath, nameStart, std::string::npos);
+    if (name.size() > NAME_MAX)
+        name.resize(NAME_MAX);
+    return finalPath.substr(0, nameStart) + name;
+}
+
+std::string nameOfPartial(std::string_view partialName) {
+    if (!isPartialName(partialName))
+        return "";
+    std::string_view rest = partialName.substr(kPartialPrefix.size());
+    // The process ID and the counter, each followed by "-".
+    for (int field = 0; field < 2; ++field) {
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos)
+            return "";
+        rest.remove_prefix(dash + 1);
+    }
+    return std::string(rest);
 }
 
 } // namespace zelto

@@ -90,6 +90,10 @@ void cutAfterLast(const fs::path& path, char terminator);
 // Temporary names of unfinished files begin with this; no command counts or lists them.
 inline constexpr std::string_view kPartialPrefix = ".zelto-partial-";
 bool isPartialName(std::string_view fileName);
+// A temporary name beside `finalPath` for this process: ".zelto-partial-<pid>-<n>-<name>".
+std::string partialPath(const std::string& finalPath);
+// The name a temporary name was made for; empty for a name of another form.
+std::string nameOfPartial(std::string_view partialName);
 
 // Start-up, before the partial files of the file's folder are removed: when a marker among
 // them shows that an append to the file was killed midway (the file is longer than the size

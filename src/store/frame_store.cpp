@@ -94,6 +94,24 @@ void joinFrames(const Session& session, const fs::path& imageFolder, long frameC
     out.commit();
 }
 
+void removeImageFolder(const fs::path& hiddenFolder, const std::string& folderName,
+                       const std::function<void(const std::string&)>& deleted) {
+    std::error_code ec;
+    for (fs::directory_iterator it(hiddenFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (it->is_directory(ignored))
+            continue;
+        fs::remove(it->path(), ignored);
+        if (deleted)
+            deleted(it->path().filename().native());
+    }
+    if (fs::remove(hiddenFolder, ec) || hiddenFolder.filename() == folderName)
+        return;
+    const fs::path named = hiddenFolder.parent_path() / folderName;
+    if (!fs::exists(named, ec) && !ec)
+        fs::rename(hiddenFolder, named, ec);
+}
+
 std::vector<std::string> missingFramesMessages(const Session& session,
                                                const std::vector<std::string>& imageIds) {
     std::unordered_map<std::string_view, std::vector<const std::string*>> foldersOfId;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,12 @@ long frameCountOfFolder(std::string_view folderName);
 // that is not whole, fails with "File not found" and leaves the target as it stood.
 void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
+
+// Deletes every file of an image folder moved out of sight, then the folder. One that keeps
+// something else (a subfolder) takes back its name `folderName` beside it, unless that name
+// is taken. `deleted` hears of each file name deleted. Failures are passed over.
+void removeImageFolder(const std::filesystem::path& hiddenFolder, const std::string& folderName,
+                       const std::function<void(const std::string&)>& deleted = {});
 
 // The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per
 // thumbnail folder of that ID met in the last pass, in the order of Memo4.

@@ -1,5 +1,6 @@
 #include "store/thumbnail_assembly.h"
 
+#include "core/file_io.h"
 #include "core/text.h"
 #include "decode/description_log.h"
 #include "store/frame_store.h"
@@ -9,16 +10,19 @@ namespace zelto {
 namespace fs = std::filesystem;
 
 void removeThumbnailFolder(Session& session, const std::string& folderName) {
-    const fs::path folder = session.workFolder / "Thumbs" / folderName;
+    const fs::path thumbs = session.workFolder / "Thumbs";
+    const fs::path folder = thumbs / folderName;
+    // Out of sight in one step, so that a kill leaves the folder whole or hidden, never half
+    // emptied; start-up finishes a hidden one. A folder that cannot be moved (it is gone, say)
+    // is emptied where it stands.
+    fs::path hidden = partialPath(folder.native());
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code ignored;
-        if (!it->is_directory(ignored)) {
-            fs::remove(it->path(), ignored);
-            session.writtenFrames.erase(it->path().native());
-        }
-    }
-    fs::remove(folder, ec);
+    fs::rename(folder, hidden, ec);
+    if (ec)
+        hidden = folder;
+    removeImageFolder(hidden, folderName, [&](const std::string& fileName) {
+        session.writtenFrames.erase((folder / fileName).native());
+    });
 }
 
 void joinThumbnail(Session& session, Panes& panes, const std::string& folder,

@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "decode/description_log.h"
+#include "store/frame_store.h"
 
 namespace zelto {
 
@@ -9,12 +10,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Unfinished files of a run that was killed, in a store folder and its image folders.
+// Unfinished files of a run that was killed, in a store folder and its image folders, and
+// the removals of image folders it began.
 void removePartialFiles(const fs::path& folder, int depth) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
-        if (isPartialName(it->path().filename().native()))
+        const std::string name = it->path().filename().native();
+        if (isPartialName(name) && depth > 0 && it->is_directory(ignored))
+            removeImageFolder(it->path(), nameOfPartial(name));
+        else if (isPartialName(name))
             fs::remove(it->path(), ignored);
         else if (depth > 0 && it->is_directory(ignored))
             removePartialFiles(it->path(), depth - 1);

@@ -108,3 +108,23 @@ TEST(WorkFolderStartUp, TakesTheLastAppendOfSeveralMarkers) {
     prepareWorkFolder(work.session, work.path());
     EXPECT_EQ(readFile(work / "ThumbList.txt"), whole);
 }
+
+TEST(WorkFolderStartUp, FinishesTheRemovalOfImageFoldersThatAKillInterrupted) {
+    WorkFolder work;
+    // A folder moved out of sight and half emptied goes; one that keeps a folder of its own
+    // takes its name back with what it keeps.
+    const fs::path gone = work / "Thumbs/.zelto-partial-9-3-0A 1B 2C 3D . 3";
+    const fs::path kept = work / "Thumbs/.zelto-partial-9-4-1A 2B 3C 4D . 2";
+    for (const fs::path& folder : {gone, kept / "notes", work / "Thumbs/1B 2C 3D 4E . 1"})
+        fs::create_directories(folder);
+    writeFile(gone / "02 00.bin", std::string(200, 'a'));
+    writeFile(gone / ".zelto-partial-9-1-01 00.bin", "half");
+    writeFile(kept / "01 00.bin", "b");
+    writeFile(kept / "notes/mine.txt", "kept");
+    writeFile(work / "Thumbs/1B 2C 3D 4E . 1/01 00.bin", "whole");
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(treeOf(work / "Thumbs"),
+              (std::vector<std::string>{"1A 2B 3C 4D . 2/", "1A 2B 3C 4D . 2/notes/",
+                                        "1A 2B 3C 4D . 2/notes/mine.txt 4", "1B 2C 3D 4E . 1/",
+                                        "1B 2C 3D 4E . 1/01 00.bin 5"}));
+}
