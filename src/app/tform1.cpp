@@ -29,6 +29,9 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include <optional>
+#include <string>
+
 namespace zelto {
 
 namespace {
@@ -69,13 +72,24 @@ void TForm1::showMessage(const QString& text) {
 void TForm1::runCommand(const std::function<void()>& command) {
     panes_->beginCommand();
     session_.forgetWrittenFrames();
+    std::optional<std::string> failure;
     try {
         command();
     } catch (const std::exception& error) {
         // RunError carries the run-time message; anything else is shown the same way rather
         // than ending the program.
+        failure = error.what();
+    }
+    // What the command wrote is on the disk when it ends, whether it failed or not.
+    try {
+        session_.writes.finish();
+    } catch (const std::exception& error) {
+        if (!failure)
+            failure = error.what();
+    }
+    if (failure) {
         panes_->endCommand();
-        showMessage(fromWindows1252(error.what()));
+        showMessage(fromWindows1252(*failure));
     }
     panes_->endCommand();
 }

@@ -53,7 +53,19 @@ bool isWholeFrameFile(long frameNumber, std::uintmax_t size) {
     return frameNumber <= 1 || size == 200;
 }
 
-long frameFileCount(const fs::path& imageFolder) {
+namespace {
+using WrittenFrames = std::unordered_map<std::string, std::string>;
+
+// The size of a frame file, from the bytes the session wrote when it knows them.
+std::uintmax_t frameFileSize(const fs::directory_entry& entry, const WrittenFrames* written,
+                             std::error_code& ec) {
+    if (written)
+        if (const auto known = written->find(entry.path().native()); known != written->end())
+            return known->second.size();
+    return entry.file_size(ec);
+}
+
+long countFrameFiles(const fs::path& imageFolder, const WrittenFrames* written) {
     std::error_code ec;
     fs::directory_iterator it(imageFolder, ec);
     long count = 0;
@@ -64,7 +76,7 @@ long frameFileCount(const fs::path& imageFolder) {
             continue;
         if (const auto frame = frameNumberOfFileName(name); frame && *frame > 1) {
             std::error_code sizeError;
-            const std::uintmax_t size = it->file_size(sizeError);
+            const std::uintmax_t size = frameFileSize(*it, written, sizeError);
             if (sizeError || !isWholeFrameFile(*frame, size))
                 continue;
         }
@@ -72,26 +84,38 @@ long frameFileCount(const fs::path& imageFolder) {
     }
     return count;
 }
+} // namespace
+
+long frameFileCount(const fs::path& imageFolder) {
+    return countFrameFiles(imageFolder, nullptr);
+}
+
+long frameFileCount(const Session& session, const fs::path& imageFolder) {
+    return countFrameFiles(imageFolder, &session.writtenFrames);
+}
 
 long frameCountOfFolder(std::string_view folderName) {
     return toInteger(chars(folderName, 15, 3));
 }
 
-void joinFrames(const Session& session, const fs::path& imageFolder, long frameCount,
+void joinFrames(Session& session, const fs::path& imageFolder, long frameCount,
                 const fs::path& target) {
-    WholeFile out(target);
+    std::string image;
     const std::string folder = imageFolder.native() + "/";
     for (long f = frameCount; f >= 1; --f) {
         const std::string path = folder + frameFileName(f);
         if (const auto written = session.writtenFrames.find(path);
-            written != session.writtenFrames.end())
-            out.write(written->second);
-        else if (std::string frame = readWholeFile(path); isWholeFrameFile(f, frame.size()))
-            out.write(frame);
-        else
+            written != session.writtenFrames.end()) {
+            image += written->second;
+            continue;
+        }
+        const std::string frame = readWholeFile(path);
+        if (!isWholeFrameFile(f, frame.size()))
             throwIoError(ENOENT);
+        image += frame;
     }
-    out.commit();
+    // A puzzle joined again by every Puzzles > Decode is mostly the file that stands there.
+    writeWholeFile(target.native(), image, session.writes);
 }
 
 void removeImageFolder(const fs::path& hiddenFolder, const std::string& folderName,
@@ -123,7 +147,7 @@ std::vector<std::string> missingFramesMessages(const Session& session,
         if (found == foldersOfId.end())
             continue;
         for (const std::string* folder : found->second) {
-            const long received = frameFileCount(session.workFolder / "Thumbs" / *folder);
+            const long received = frameFileCount(session, session.workFolder / "Thumbs" / *folder);
             const long total = frameCountOfFolder(*folder);
             messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
                                std::to_string(total) + " in : thumb " + id);

@@ -30,15 +30,19 @@ bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
 // Files of an image folder that are not folders (hidden ones included, unfinished ones and
 // frame files that are not whole not); 0 when the folder does not exist.
 long frameFileCount(const std::filesystem::path& imageFolder);
+// The same, the sizes of the frames the session wrote taken from memory: the count of a
+// folder of hundreds of frames asks the file system for no size it knows.
+long frameFileCount(const Session& session, const std::filesystem::path& imageFolder);
 
 // The frame count written in an image folder name (characters 15 to 17, decimal);
 // fails with "'%s' is not a valid integer value".
 long frameCountOfFolder(std::string_view folderName);
 
 // Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
-// not at all; frames the session wrote are taken from memory. A missing frame file, or one
-// that is not whole, fails with "File not found" and leaves the target as it stood.
-void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
+// not at all, to take its name with the command's other files (session.writes); frames the
+// session wrote are taken from memory. A missing frame file, or one that is not whole,
+// fails with "File not found" and leaves the target as it stood.
+void joinFrames(Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
 
 // Deletes every file of an image folder moved out of sight, then the folder. One that keeps

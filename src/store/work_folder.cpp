@@ -40,6 +40,7 @@ std::vector<std::string> partialNames(const fs::path& folder) {
 
 void prepareWorkFolder(Session& session, const fs::path& folder) {
     session.workFolder = fs::absolute(folder);
+    session.writes.setFolder(session.workFolder);
     const fs::path log = session.workFolder / kLogName;
     // The log first: the markers that tell of a line cut short are among the partial files.
     const std::vector<std::string> partial = partialNames(session.workFolder);
