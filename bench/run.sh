@@ -262,10 +262,12 @@ capture_size() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f MB", b / 10
     echo "## Same output"
     echo
     echo "Floor and \`Zeltodecoder-batch --puzzles\` on the day capture: $same."
-    if [ -f "$here/where-the-time-goes.md" ]; then
-        echo
-        cat "$here/where-the-time-goes.md"
-    fi
+    for notes in where-the-time-goes.md syncing.md; do
+        if [ -f "$here/$notes" ]; then
+            echo
+            cat "$here/$notes"
+        fi
+    done
 } > "$here/RESULTS.md"
 
 echo

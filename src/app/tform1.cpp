@@ -37,6 +37,9 @@
 #include <QShowEvent>
 #include <QTextBlock>
 
+#include <optional>
+#include <string>
+
 namespace zelto {
 
 namespace {
@@ -79,13 +82,24 @@ void TForm1::runCommand(const std::function<void()>& command) {
     live_->commandStarts();
     panes_->beginCommand();
     session_.forgetWrittenFrames();
+    std::optional<std::string> failure;
     try {
         command();
     } catch (const std::exception& error) {
         // RunError carries the run-time message; anything else is shown the same way rather
         // than ending the program.
+        failure = error.what();
+    }
+    // What the command wrote is on the disk when it ends, whether it failed or not.
+    try {
+        session_.writes.finish();
+    } catch (const std::exception& error) {
+        if (!failure)
+            failure = error.what();
+    }
+    if (failure) {
         panes_->endCommand();
-        showMessage(fromWindows1252(error.what()));
+        showMessage(fromWindows1252(*failure));
     }
     panes_->endCommand();
     live_->commandEnded();

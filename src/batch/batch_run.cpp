@@ -81,6 +81,10 @@ class BatchRunner {
     bool run(std::string_view name, bool withIncomplete, const std::function<void()>& command) {
         panes_.forgetReportCleared();
         std::string failure = failureOf(command);
+        // What the command wrote is on the disk before its report says it was done.
+        if (const std::string syncFailure = failureOf([&] { session_.writes.finish(); });
+            failure.empty())
+            failure = syncFailure;
         if (failure.empty() || panes_.reportWasCleared()) {
             CommandReport report;
             // Counting a folder's frames for a missing-frames line can fail like a click would.

@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 
+#include "core/durable_writes.h"
 #include "core/run_error.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,19 +40,6 @@ void writeAll(int fd, const char* data, std::size_t size) {
         throwWriteError(err);
 }
 
-std::string partialPathFor(const std::string& finalPath) {
-    static std::atomic<unsigned> counter{0};
-    static const pid_t processId = ::getpid();
-    const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
-    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
-                       std::to_string(counter++) + "-";
-    // The final name only helps a reader of the folder; cut, so that a long name that fits
-    // the file system does not fail for its temporary name alone.
-    name.append(finalPath, nameStart, std::string::npos);
-    if (name.size() > NAME_MAX)
-        name.resize(NAME_MAX);
-    return finalPath.substr(0, nameStart) + name;
-}
 } // namespace
 
 InputFile::InputFile(const fs::path& path) {
@@ -147,7 +136,7 @@ bool InputFile::readLine(std::string& line) {
 }
 
 WholeFile::WholeFile(std::string finalPath) : finalPath_(std::move(finalPath)) {
-    tempPath_ = partialPathFor(finalPath_);
+    tempPath_ = partialPath(finalPath_);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
         throwWriteError(errno);
@@ -176,7 +165,7 @@ void WholeFile::write(std::string_view bytes) {
     buffer_.append(bytes);
 }
 
-void WholeFile::commit() {
+void WholeFile::close() {
     flush();
     const int fd = fd_;
     fd_ = -1;
@@ -185,6 +174,18 @@ void WholeFile::commit() {
         ::unlink(tempPath_.c_str());
         throwWriteError(err);
     }
+}
+
+void WholeFile::commit() {
+    flush();
+    if (::fdatasync(fd_) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(tempPath_.c_str());
+        throwWriteError(err);
+    }
+    close();
     if (::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
         const int err = errno;
         ::unlink(tempPath_.c_str());
@@ -192,16 +193,26 @@ void WholeFile::commit() {
     }
 }
 
+void WholeFile::commit(DurableWrites& writes, DurableWrites::Waiting how) {
+    close();
+    writes.add(std::move(tempPath_), std::move(finalPath_), how);
+}
+
 namespace {
 // What stands under the path: nothing, these very bytes, or something else; any doubt
-// answers something else.
+// answers something else. A folder there could never be replaced by the file.
 FileWrite compareWith(const std::string& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? FileWrite::Created : FileWrite::Replaced;
     struct stat st {};
-    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                static_cast<std::size_t>(st.st_size) == bytes.size();
+    const bool known = ::fstat(fd, &st) == 0;
+    if (known && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throwWriteError(EISDIR);
+    }
+    bool same =
+        known && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) == bytes.size();
     if (same && !bytes.empty()) {
         std::string content(bytes.size(), '\0');
         same = ::read(fd, content.data(), content.size()) == static_cast<ssize_t>(bytes.size()) &&
@@ -218,12 +229,29 @@ void replaceWholeFile(const std::string& path, std::string_view bytes) {
     file.commit();
 }
 
+void replaceWholeFile(const std::string& path, std::string_view bytes, DurableWrites& writes,
+                      DurableWrites::Waiting how) {
+    WholeFile file(path);
+    file.write(bytes);
+    file.commit(writes, how);
+}
+
 FileWrite writeWholeFile(const std::string& path, std::string_view bytes) {
     // A frame received again is usually the same frame: leaving the file alone spares the
     // file system a new inode and a replacing rename, which cost far more than this read.
     const FileWrite outcome = compareWith(path, bytes);
     if (outcome != FileWrite::Unchanged)
         replaceWholeFile(path, bytes);
+    return outcome;
+}
+
+FileWrite writeWholeFile(const std::string& path, std::string_view bytes, DurableWrites& writes,
+                         DurableWrites::Waiting how) {
+    // Bytes that wait for the name are what will stand there.
+    const FileWrite outcome =
+        compareWith(how == DurableWrites::Waiting::Listed ? writes.readable(path) : path, bytes);
+    if (outcome != FileWrite::Unchanged)
+        replaceWholeFile(path, bytes, writes, how);
     return outcome;
 }
 
@@ -256,6 +284,10 @@ std::string appendMarkerName(const fs::path& path, std::uintmax_t sizeBefore) {
 }
 } // namespace
 
+fs::path appendMarkerPath(const fs::path& path, std::uintmax_t sizeBefore) {
+    return path.parent_path() / appendMarkerName(path, sizeBefore);
+}
+
 namespace {
 // One write at the end of an open file; a write that fails takes its bytes back.
 void appendOnce(int fd, bool regular, off_t sizeBefore, std::string_view bytes,
@@ -281,13 +313,12 @@ void appendLines(const fs::path& path, std::string_view bytes) {
         throwWriteError(errno);
     struct stat before {};
     const bool known = ::fstat(fd, &before) == 0;
-    // Without a marker (a folder that takes no new file) the append is still made, unguarded.
+    // Without a marker of its own (a folder that takes no new file, or a marker of that size
+    // there already) the append is still made.
     std::string marker;
     if (known) {
-        marker = (path.parent_path() /
-                  appendMarkerName(path, static_cast<std::uintmax_t>(before.st_size)))
-                     .native();
-        const int markerFd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        marker = appendMarkerPath(path, static_cast<std::uintmax_t>(before.st_size)).native();
+        const int markerFd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (markerFd < 0)
             marker.clear();
         else
@@ -337,12 +368,11 @@ void cutAfterLast(const fs::path& path, char terminator) {
 void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec)
+    if (ec || size == 0)
         return;
     const std::string prefix = appendMarkerPrefix();
     const std::string suffix = "-" + path.filename().string();
-    // Of several markers, the append that was cut is the last one, the largest size below.
-    std::optional<std::uintmax_t> cutAt;
+    std::vector<std::uintmax_t> sizes;
     for (const std::string& name : partialNames) {
         if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
             !name.ends_with(suffix))
@@ -352,26 +382,77 @@ void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& p
         std::uintmax_t before = 0;
         const auto [end, error] =
             std::from_chars(digits.data(), digits.data() + digits.size(), before);
-        if (error != std::errc() || end != digits.data() + digits.size() || before >= size)
-            continue;
-        if (!cutAt || before > *cutAt)
-            cutAt = before;
+        if (error == std::errc() && end == digits.data() + digits.size() && before < size)
+            sizes.push_back(before);
     }
-    if (!cutAt)
+    if (sizes.empty())
         return;
-    // An append that went through ends in LF: the file is then left as it is.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;
-    char last = 0;
-    const bool read = ::pread(fd, &last, 1, static_cast<off_t>(size - 1)) == 1;
+    auto byteBefore = [fd](std::uintmax_t at) {
+        char byte = 0;
+        return ::pread(fd, &byte, 1, static_cast<off_t>(at - 1)) == 1 ? byte : '\0';
+    };
+    // An append that went through ends in LF: the file is then left as it is.
+    std::optional<std::uintmax_t> cutAt;
+    if (byteBefore(size) != '\n') {
+        // Of several markers, the append that was cut is the last one, the largest size below
+        // the file's whose bytes before it are there.
+        std::sort(sizes.begin(), sizes.end(), std::greater<>());
+        for (const std::uintmax_t before : sizes)
+            if (before == 0 || byteBefore(before) != '\0') {
+                cutAt = before;
+                break;
+            }
+        if (!cutAt)
+            cutAt = sizes.back();
+    }
     ::close(fd);
-    if (read && last != '\n')
-        fs::resize_file(path, *cutAt, ec); // a start-up goes on whatever comes of it
+    if (!cutAt)
+        return;
+    // On the disk before the markers go: a power cut must not bring back the cut line
+    // without them. A start-up goes on whatever comes of it.
+    const int cutFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (cutFd < 0)
+        return;
+    if (::ftruncate(cutFd, static_cast<off_t>(*cutAt)) == 0 && ::fdatasync(cutFd) != 0) {
+        // The cut is made; only its reaching the disk is in doubt.
+    }
+    ::close(cutFd);
 }
 
 bool isPartialName(std::string_view fileName) {
     return fileName.starts_with(kPartialPrefix);
+}
+
+std::string partialPath(const std::string& finalPath) {
+    static std::atomic<unsigned> counter{0};
+    static const pid_t processId = ::getpid();
+    const std::size_t nameStart = finalPath.rfind('/') + 1; // 0 when there is no folder
+    std::string name = std::string(kPartialPrefix) + std::to_string(processId) + "-" +
+                       std::to_string(counter++) + "-";
+    // The final name only helps a reader of the folder; cut, so that a long name that fits
+    // the file system does not fail for its temporary name alone.
+    name.append(finalPath, nameStart, std::string::npos);
+    if (name.size() > NAME_MAX)
+        name.resize(NAME_MAX);
+    return finalPath.substr(0, nameStart) + name;
+}
+
+std::string nameOfPartial(std::string_view partialName) {
+    if (!isPartialName(partialName))
+        return "";
+    std::string_view rest = partialName.substr(kPartialPrefix.size());
+    // The process ID and the counter, each followed by "-".
+    for (int field = 0; field < 2; ++field) {
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos)
+            return "";
+        rest.remove_prefix(dash + 1);
+    }
+    return std::string(rest);
 }
 
 } // namespace zelto

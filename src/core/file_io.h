@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/durable_writes.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -38,7 +41,7 @@ class InputFile {
 };
 
 // Writes a file whole or not at all: the bytes go to a temporary name in the same folder
-// and replace the final name only on commit(). A file never committed leaves what stood
+// and replace the final name only once committed. A file never committed leaves what stood
 // under the final name as it was.
 class WholeFile {
   public:
@@ -50,10 +53,14 @@ class WholeFile {
     WholeFile& operator=(const WholeFile&) = delete;
 
     void write(std::string_view bytes);
+    // The file takes its name now, once its bytes are on the disk: one sync for this file.
     void commit();
+    // The file waits in `writes` for its name, which it takes with the command's other files.
+    void commit(DurableWrites& writes, DurableWrites::Waiting how = DurableWrites::Waiting::Listed);
 
   private:
     void flush();
+    void close();
 
     std::string finalPath_;
     std::string tempPath_;
@@ -64,10 +71,16 @@ class WholeFile {
 enum class FileWrite { Unchanged, Replaced, Created };
 
 // Writes a complete small file in one go through WholeFile; a file that holds these bytes
-// already is left as it is. Says which of the three it was.
+// already is left as it is. Says which of the three it was. With `writes`, the file waits
+// there for its name (and a file waiting there is what the bytes are compared with); a
+// folder standing under the name fails at once with "File access denied".
 FileWrite writeWholeFile(const std::string& path, std::string_view bytes);
+FileWrite writeWholeFile(const std::string& path, std::string_view bytes, DurableWrites& writes,
+                         DurableWrites::Waiting how = DurableWrites::Waiting::Listed);
 // The same without looking at what stands there: for a caller that knows.
 void replaceWholeFile(const std::string& path, std::string_view bytes);
+void replaceWholeFile(const std::string& path, std::string_view bytes, DurableWrites& writes,
+                      DurableWrites::Waiting how = DurableWrites::Waiting::Listed);
 
 // The whole content of a file.
 std::string readWholeFile(const fs::path& path);
@@ -90,10 +103,19 @@ void cutAfterLast(const fs::path& path, char terminator);
 // Temporary names of unfinished files begin with this; no command counts or lists them.
 inline constexpr std::string_view kPartialPrefix = ".zelto-partial-";
 bool isPartialName(std::string_view fileName);
+// A temporary name beside `finalPath` for this process: ".zelto-partial-<pid>-<n>-<name>".
+std::string partialPath(const std::string& finalPath);
+// The name a temporary name was made for; empty for a name of another form.
+std::string nameOfPartial(std::string_view partialName);
 
-// Start-up, before the partial files of the file's folder are removed: when a marker among
-// them shows that an append to the file was killed midway (the file is longer than the size
-// the marker names and does not end in LF), cuts the file back to that size.
+// The marker beside `path` of an append that found the file `sizeBefore` bytes long.
+fs::path appendMarkerPath(const fs::path& path, std::uintmax_t sizeBefore);
+
+// Start-up, before the partial files of the file's folder are removed: when markers among
+// them show that an append to the file was cut midway (the file is longer than the size a
+// marker names and does not end in LF), cuts the file back to the size of the last such
+// append. A size that a power cut left zero bytes before is passed over for the one before
+// it: zeros stand where bytes never reached the disk.
 void cutPartAppendedLine(const fs::path& path, const std::vector<std::string>& partialNames);
 
 } // namespace zelto

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/durable_writes.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -39,6 +41,10 @@ struct Session {
     // runs, keeps them for its whole run.
     std::unordered_map<std::string, std::string> writtenFrames;
     void forgetWrittenFrames() { writtenFrames.clear(); }
+
+    // The files written by the command in progress, on their way to their names; every
+    // command ends with writes.finish().
+    DurableWrites writes;
 
     // Memo4 and Memo5 back to their sentinel lines alone.
     void resetHiddenLists();

@@ -7,6 +7,8 @@
 namespace zelto {
 
 void calcula(Session& session, Panes& panes, InputFile& input) {
+    // The pass ends every open command: however it ends, the command's files are on the disk.
+    FinishOnExit writes(session.writes);
     FrameDecoder decoder(session, panes);
     std::string line;
     long lines = 0;
@@ -15,7 +17,8 @@ void calcula(Session& session, Panes& panes, InputFile& input) {
         const DecodedFrame frame = decoder.decode(line);
         PicturePane slot;
         if (frame.type == FrameType::Icon && iconStripSlot(++iconCount, slot))
-            panes.showPicture(slot, session.workFolder / frame.iconFile, frame.iconFile);
+            panes.showPicture(slot, session.writes.readable(session.workFolder / frame.iconFile),
+                              frame.iconFile);
         if (++lines % 512 == 0)
             panes.progress("Decoding frames", lines, 0);
     }
@@ -23,6 +26,7 @@ void calcula(Session& session, Panes& panes, InputFile& input) {
     if (!decoder.anyValidFrame())
         panes.reportAppend(kNoValidFrames);
     assembleThumbnails(session, panes);
+    writes.finish();
 }
 
 } // namespace zelto

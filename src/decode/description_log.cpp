@@ -92,7 +92,11 @@ void DescriptionLog::add(std::string_view imageId, std::string_view description)
     // A log edited by hand may lack its last line end; the new line must not run into it.
     std::string bytes = endsWithLineEnd_ ? "" : "\r\n";
     bytes += logLine(imageId, description) + "\r\n";
+    if (writes_)
+        writes_->guardAppend(path_);
     appendLines(path_, bytes);
+    if (writes_)
+        writes_->noteChange(path_.parent_path());
     ids_.insert(id);
     endsWithLineEnd_ = true;
 }

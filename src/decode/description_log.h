@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/durable_writes.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -49,7 +51,9 @@ std::vector<std::string> readLogLines(const std::filesystem::path& log);
 // text frame, and each new ID is appended as one whole line.
 class DescriptionLog {
   public:
-    explicit DescriptionLog(std::filesystem::path log) : path_(std::move(log)) {}
+    // With `writes`, the first append of the command is guarded there against a power cut.
+    explicit DescriptionLog(std::filesystem::path log, DurableWrites* writes = nullptr)
+        : path_(std::move(log)), writes_(writes) {}
     // Appends the log line unless a line with that ID exists already.
     void add(std::string_view imageId, std::string_view description);
 
@@ -57,6 +61,7 @@ class DescriptionLog {
     void noteLine(std::string_view line);
 
     std::filesystem::path path_;
+    DurableWrites* writes_;
     bool loaded_ = false;
     bool endsWithLineEnd_ = true;
     std::unordered_set<std::string> ids_;

@@ -13,8 +13,12 @@ namespace zelto {
 
 namespace fs = std::filesystem;
 
+namespace {
+constexpr auto kFrameWaiting = DurableWrites::Waiting::Unlisted;
+} // namespace
+
 FrameDecoder::FrameDecoder(Session& session, Panes& panes)
-    : session_(session), panes_(panes), log_(session.workFolder / kLogName),
+    : session_(session), panes_(panes), log_(session.workFolder / kLogName, &session.writes),
       workFolder_(session.workFolder.native() + "/"), thumbs_(workFolder_ + "Thumbs/"),
       puzzles_(workFolder_ + "Puzzles/") {}
 
@@ -65,7 +69,7 @@ void FrameDecoder::iconFrame(std::string_view line, DecodedFrame& decoded) {
     checkIconId(frame.iconId);
     panes_.reportAppend(iconReportLine(frame));
     decoded.iconFile = "icon" + frame.iconId + ".bmp";
-    writeWholeFile(workFolder_ + decoded.iconFile, iconBitmap(line, frame));
+    writeWholeFile(workFolder_ + decoded.iconFile, iconBitmap(line, frame), session_.writes);
     panes_.listAppend(ListPane::ListBox1, decoded.iconFile);
 }
 
@@ -103,22 +107,23 @@ void FrameDecoder::imageFrame(std::string_view line, FrameType type, DecodedFram
 }
 
 // Writes a frame file unless it holds these bytes already. What this decoder wrote is known
-// without asking the file system, and a folder it made holds nothing else.
+// without asking the file system (frame files waiting for their names among them, so they
+// wait unlisted), and a folder it made holds nothing else.
 FileWrite FrameDecoder::storeFrame(const std::string& folder, std::string path,
                                    std::string payload) {
     auto& written = session_.writtenFrames;
     if (const auto known = written.find(path); known != written.end()) {
         if (known->second == payload)
             return FileWrite::Unchanged;
-        replaceWholeFile(path, payload);
+        replaceWholeFile(path, payload, session_.writes, kFrameWaiting);
         known->second = std::move(payload);
         return FileWrite::Replaced;
     }
     FileWrite outcome = FileWrite::Created;
     if (newFolders_.count(folder))
-        replaceWholeFile(path, payload);
+        replaceWholeFile(path, payload, session_.writes, kFrameWaiting);
     else
-        outcome = writeWholeFile(path, payload);
+        outcome = writeWholeFile(path, payload, session_.writes, kFrameWaiting);
     written.emplace(std::move(path), std::move(payload));
     return outcome;
 }

@@ -24,6 +24,21 @@ LiveDecoder::LiveDecoder(Session& session, Panes& panes, FrameErrorHandler onFra
       decoder_(session, panes), day_(session.workFolder) {}
 
 void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
+    // Each block is one command: what it wrote is on the disk when it returns.
+    try {
+        receiveBlock(bytes, received);
+    } catch (...) {
+        try {
+            session_.writes.finish();
+        } catch (const std::exception&) {
+            // The block's own failure is the one reported.
+        }
+        throw;
+    }
+    session_.writes.finish();
+}
+
+void LiveDecoder::receiveBlock(std::string_view bytes, Clock::time_point received) {
     captureBytes_.clear();
     hexLines_.clear();
     std::string unescaped;
@@ -44,6 +59,8 @@ void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
     counts_.overlong = splitter_.overlongFrames();
     // Kept before anything is decoded: a frame that upsets the decoding is on disk already.
     day_.write(received, captureBytes_, hexLines_);
+    if (!captureBytes_.empty())
+        session_.writes.noteChange(session_.workFolder);
     for (std::size_t start = 0; start < hexLines_.size();) {
         const std::size_t end = hexLines_.find(kHexLineEnd, start);
         decodeLine(std::string_view(hexLines_).substr(start, end - start));
@@ -102,7 +119,8 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
     PicturePane slot;
     iconStripSlot(static_cast<int>(recentIcons_.size()), slot);
     try {
-        panes_.showPicture(slot, session_.workFolder / iconFile, iconFile);
+        panes_.showPicture(slot, session_.writes.readable(session_.workFolder / iconFile),
+                           iconFile);
     } catch (...) {
         recentIcons_.pop_back();
         throw;
@@ -111,7 +129,8 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
         return;
     for (std::size_t i = 0; i + 1 < recentIcons_.size(); ++i) {
         iconStripSlot(static_cast<int>(i + 1), slot);
-        panes_.showPicture(slot, session_.workFolder / recentIcons_[i], recentIcons_[i]);
+        panes_.showPicture(slot, session_.writes.readable(session_.workFolder / recentIcons_[i]),
+                           recentIcons_[i]);
     }
 }
 
@@ -119,18 +138,22 @@ bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& fr
     const std::filesystem::path folder = session_.workFolder / store / frame.imageFolder;
     const std::string& key = folder.native();
     auto known = frameFiles_.find(key);
-    if (known == frameFiles_.end())
+    if (known == frameFiles_.end()) {
+        session_.writes.publish(); // the frame just written is counted with the others
         known = frameFiles_.emplace(key, frameFileCount(folder)).first;
-    else if (frame.frameFile == FileWrite::Created)
+    } else if (frame.frameFile == FileWrite::Created)
         ++known->second;
     else if (frame.frameFile == FileWrite::Replaced)
         known->second = frameFileCount(folder);
     if (frame.frameFile == FileWrite::Unchanged)
         return false;
     const long total = frameCountOfFolder(frame.imageFolder);
-    // The count kept is checked against the folder itself before anything is joined.
-    return known->second == total && total >= 1 &&
-           (known->second = frameFileCount(folder)) == total;
+    if (known->second != total || total < 1)
+        return false;
+    // The count kept is checked against the folder itself, its new frames named, before
+    // anything is joined.
+    session_.writes.publish();
+    return (known->second = frameFileCount(folder)) == total;
 }
 
 void LiveDecoder::forgetThumbnailFolder(const std::string& folderName) {

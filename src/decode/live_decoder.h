@@ -58,6 +58,7 @@ class LiveDecoder {
     const LiveCounts& counts() const { return counts_; }
 
   private:
+    void receiveBlock(std::string_view bytes, Clock::time_point received);
     void decodeLine(std::string_view line);
     void showIcon(const std::string& iconFile);
     void thumbnailFrame(const DecodedFrame& frame);

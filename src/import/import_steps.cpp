@@ -38,8 +38,16 @@ void checkNotTheCapture(const fs::path& capture, const fs::path& hexFile) {
         throwIoError(EACCES);
 }
 
+void commitHexFile(Session& session, WholeFile& hexFile, const fs::path& hexPath) {
+    std::error_code ec;
+    if (fs::is_directory(hexPath, ec))
+        throwWriteError(EISDIR);
+    hexFile.commit(session.writes);
+}
+
 void decodeHexFile(Session& session, Panes& panes, const fs::path& hexFile) {
-    InputFile input(hexFile);
+    // Read from where its bytes are: it takes its name with the files the pass writes.
+    InputFile input(session.writes.readable(hexFile));
     calcula(session, panes, input);
 }
 

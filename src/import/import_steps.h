@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/file_io.h"
 #include "core/panes.h"
 #include "core/session.h"
 
@@ -20,6 +21,10 @@ void enterWorkFolder(const Session& session);
 // Fails with "File access denied" when the HEX frame file would be the capture itself (a HEX
 // frame file chosen as a capture): writing it would replace the capture by its conversion.
 void checkNotTheCapture(const std::filesystem::path& capture, const std::filesystem::path& hexFile);
+
+// The HEX frame file written whole: it waits in session.writes for its name, which a folder
+// standing there fails at once with "File access denied".
+void commitHexFile(Session& session, WholeFile& hexFile, const std::filesystem::path& hexPath);
 
 // Opens the HEX frame file just written and runs the decoding pass over it.
 void decodeHexFile(Session& session, Panes& panes, const std::filesystem::path& hexFile);

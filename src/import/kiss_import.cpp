@@ -100,7 +100,7 @@ void openKissFile(Session& session, Panes& panes, const fs::path& capture) {
     input.close();
     appendReportTrailer(panes);
     writeHexLines(hexFile, kept);
-    hexFile.commit();
+    commitHexFile(session, hexFile, hexPath);
 
     decodeHexFile(session, panes, hexPath);
 }

@@ -41,7 +41,9 @@ void openSatnogsFile(Session& session, Panes& panes, const fs::path& file) {
     const fs::path hexPath = hexFilePath(path, session.workFolder);
     enterWorkFolder(session);
     checkNotTheCapture(path, hexPath);
-    replaceWholeFile(hexPath, networkFramesHexFile(read.frames));
+    WholeFile hexFile(hexPath);
+    hexFile.write(networkFramesHexFile(read.frames));
+    commitHexFile(session, hexFile, hexPath);
     panes.setFileField(" HEX file saved:    " + hexPath.string());
 
     decodeHexFile(session, panes, hexPath);

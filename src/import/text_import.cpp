@@ -55,7 +55,7 @@ void openTextFile(Session& session, Panes& panes, const fs::path& capture) {
     WholeFile hexFile(hexPath);
     convertTextCapture(input, captureSize, hexFile, panes);
     input.close();
-    hexFile.commit();
+    commitHexFile(session, hexFile, hexPath);
 
     panes.setFileField(" HEX file saved:    " + hexPath.string());
     panes.normalLayout();

@@ -1,8 +1,10 @@
 #include "store/frame_store.h"
 
 #include "core/file_io.h"
+#include "core/run_error.h"
 #include "core/text.h"
 
+#include <cerrno>
 #include <unordered_map>
 
 namespace zelto {
@@ -26,16 +28,59 @@ std::string frameFileName(long frameNumber) {
     return name + ".bin";
 }
 
-long frameFileCount(const fs::path& imageFolder) {
+std::optional<long> frameNumberOfFileName(std::string_view name) {
+    if (name.size() != 9 || name[2] != ' ' || toUpperAscii(name.substr(5)) != ".BIN")
+        return std::nullopt;
+    long number = 0;
+    // Low byte first: characters 1-2 are the low byte, 4-5 the high byte.
+    for (const std::size_t at : {3, 4, 0, 1}) {
+        const int digit = hexDigitValue(name[at]);
+        if (digit < 0)
+            return std::nullopt;
+        number = number * 16 + digit;
+    }
+    return number;
+}
+
+namespace {
+using WrittenFrames = std::unordered_map<std::string, std::string>;
+
+// The size of a frame file, from the bytes the session wrote when it knows them.
+std::uintmax_t frameFileSize(const fs::directory_entry& entry, const WrittenFrames* written,
+                             std::error_code& ec) {
+    if (written)
+        if (const auto known = written->find(entry.path().native()); known != written->end())
+            return known->second.size();
+    return entry.file_size(ec);
+}
+
+long countFrameFiles(const fs::path& imageFolder, const WrittenFrames* written) {
     std::error_code ec;
     fs::directory_iterator it(imageFolder, ec);
     long count = 0;
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) || isPartialName(it->path().filename().native()))
+        const std::string name = it->path().filename().native();
+        std::error_code typeError; // an entry that cannot be looked at counts as a file
+        if (it->is_directory(typeError) || isPartialName(name))
             continue;
+        if (const auto frame = frameNumberOfFileName(name)) {
+            std::error_code sizeError;
+            const std::uintmax_t size = frameFileSize(*it, written, sizeError);
+            if (sizeError || !isWholeFrameFile(*frame, size))
+                continue;
+        }
         ++count;
     }
     return count;
+}
+} // namespace
+
+long frameFileCount(const fs::path& imageFolder) {
+    return countFrameFiles(imageFolder, nullptr);
+}
+
+long frameFileCount(const Session& session, const fs::path& imageFolder) {
+    return countFrameFiles(imageFolder, &session.writtenFrames);
 }
 
 long frameCountOfFolder(std::string_view folderName) {
@@ -66,19 +111,42 @@ PresentFrames presentFrames(const fs::path& imageFolder, long frameCount) {
     return frames;
 }
 
-void joinFrames(const Session& session, const fs::path& imageFolder, long frameCount,
+void joinFrames(Session& session, const fs::path& imageFolder, long frameCount,
                 const fs::path& target) {
-    WholeFile out(target);
+    std::string image;
     const std::string folder = imageFolder.native() + "/";
     for (long f = frameCount; f >= 1; --f) {
         const std::string path = folder + frameFileName(f);
         if (const auto written = session.writtenFrames.find(path);
-            written != session.writtenFrames.end())
-            out.write(written->second);
-        else
-            out.write(readWholeFile(path));
+            written != session.writtenFrames.end()) {
+            image += written->second;
+            continue;
+        }
+        const std::string frame = readWholeFile(path);
+        if (!isWholeFrameFile(f, frame.size()))
+            throwIoError(ENOENT);
+        image += frame;
     }
-    out.commit();
+    // A puzzle joined again by every Puzzles > Decode is mostly the file that stands there.
+    writeWholeFile(target.native(), image, session.writes);
+}
+
+void removeImageFolder(const fs::path& hiddenFolder, const std::string& folderName,
+                       const std::function<void(const std::string&)>& deleted) {
+    std::error_code ec;
+    for (fs::directory_iterator it(hiddenFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (it->is_directory(ignored))
+            continue;
+        fs::remove(it->path(), ignored);
+        if (deleted)
+            deleted(it->path().filename().native());
+    }
+    if (fs::remove(hiddenFolder, ec) || hiddenFolder.filename() == folderName)
+        return;
+    const fs::path named = hiddenFolder.parent_path() / folderName;
+    if (!fs::exists(named, ec) && !ec)
+        fs::rename(hiddenFolder, named, ec);
 }
 
 std::vector<std::string> missingFramesMessages(const Session& session,
@@ -92,7 +160,7 @@ std::vector<std::string> missingFramesMessages(const Session& session,
         if (found == foldersOfId.end())
             continue;
         for (const std::string* folder : found->second) {
-            const long received = frameFileCount(session.workFolder / "Thumbs" / *folder);
+            const long received = frameFileCount(session, session.workFolder / "Thumbs" / *folder);
             const long total = frameCountOfFolder(*folder);
             messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
                                std::to_string(total) + " in : thumb " + id);

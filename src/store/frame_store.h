@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +20,24 @@ std::string imageFolderName(std::string_view imageId, long frameCount);
 // (300 gives "2C 01.bin").
 std::string frameFileName(long frameNumber);
 
-// Files of an image folder that are not folders (hidden ones included, unfinished
-// ones not); 0 when the folder does not exist.
+// The frame number a frame file name stands for ("2C 01.bin" gives 300), letter case aside;
+// none for a name of another form.
+std::optional<long> frameNumberOfFileName(std::string_view fileName);
+
+// Files of an image folder that are not folders (hidden ones included, unfinished ones and
+// frame files that are not whole not); 0 when the folder does not exist.
 long frameFileCount(const std::filesystem::path& imageFolder);
+// The same, the sizes of the frames the session wrote taken from memory: the count of a
+// folder of hundreds of frames asks the file system for no size it knows.
+long frameFileCount(const Session& session, const std::filesystem::path& imageFolder);
 
 // The frame count written in an image folder name (characters 15 to 17, decimal);
 // fails with "'%s' is not a valid integer value".
 long frameCountOfFolder(std::string_view folderName);
 
 // Whether a frame file of this size holds its whole frame: every frame above the first
-// carries exactly 200 bytes; frame 1 (or 0) carries the remainder, at most 255 bytes.
+// carries exactly 200 bytes; frame 1 (or 0) carries the remainder, at most 255 bytes. A frame
+// file of another size was cut short (by a power cut, say) and does not hold the frame.
 bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
 
 // The frames of an image folder that have arrived whole, by frame number (frame count down
@@ -37,14 +47,21 @@ using PresentFrames = std::map<long, std::string>;
 PresentFrames presentFrames(const std::filesystem::path& imageFolder, long frameCount);
 
 // Joins the frame files N, N-1, ..., 1 of an image folder into the target file, whole or
-// not at all; frames the session wrote are taken from memory. A missing frame file fails
-// with "File not found" and leaves the target as it stood.
-void joinFrames(const Session& session, const std::filesystem::path& imageFolder, long frameCount,
+// not at all, to take its name with the command's other files (session.writes); frames the
+// session wrote are taken from memory. A missing frame file, or one that is not whole,
+// fails with "File not found" and leaves the target as it stood.
+void joinFrames(Session& session, const std::filesystem::path& imageFolder, long frameCount,
                 const std::filesystem::path& target);
 
 // The thumbnail folders of an image ID met in the last pass, in the order of Memo4: those
 // that missingFramesMessages() speaks of.
 std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId);
+
+// Deletes every file of an image folder moved out of sight, then the folder. One that keeps
+// something else (a subfolder) takes back its name `folderName` beside it, unless that name
+// is taken. `deleted` hears of each file name deleted. Failures are passed over.
+void removeImageFolder(const std::filesystem::path& hiddenFolder, const std::string& folderName,
+                       const std::function<void(const std::string&)>& deleted = {});
 
 // The missing-frames messages for an incomplete thumbnail's ID (ListBox3Click): one per
 // thumbnail folder of that ID met in the last pass, in the order of Memo4.

@@ -67,10 +67,13 @@ void joinPuzzle(Session& session, Panes& panes, const std::string& folder) {
     panes.listAppend(ListPane::ListBox2, fileName);
     const fs::path file = session.workFolder / fileName;
     joinFrames(session, session.workFolder / "Puzzles" / folder, frameCountOfFolder(folder), file);
-    panes.showPicture(PicturePane::Image7, file, fileName);
+    // Shown from where its bytes are: it takes its name with the command's other files.
+    panes.showPicture(PicturePane::Image7, session.writes.readable(file), fileName);
 }
 
 void decodePuzzles(Session& session, Panes& panes) {
+    // However the command ends, the puzzles it joined are on the disk.
+    FinishOnExit writes(session.writes);
     panes.normalLayout();
     panes.clearPicture(PicturePane::Image7);
     panes.setDescription(kNotYetReceivedBlank);
@@ -90,7 +93,7 @@ void decodePuzzles(Session& session, Panes& panes) {
     for (long i = 0; i < count; ++i) {
         panes.progress("Assembling puzzles", i, count);
         const std::string& folder = session.memo2[static_cast<std::size_t>(i)];
-        const long received = frameFileCount(puzzles / folder);
+        const long received = frameFileCount(session, puzzles / folder);
         const long total = frameCountOfFolder(folder);
         const std::string id(chars(folder, 1, kImageIdLength));
         panes.reportAppend(std::string(kLineStart) + id + std::string(kReceived) +
@@ -108,6 +111,7 @@ void decodePuzzles(Session& session, Panes& panes) {
             panes.listSelectLast(ListPane::ListBox2);
     }
     panes.progress("Assembling puzzles", count, count);
+    writes.finish();
 }
 
 std::optional<std::string> incompletePuzzleFolder(std::string_view line) {

@@ -1,5 +1,6 @@
 #include "store/thumbnail_assembly.h"
 
+#include "core/file_io.h"
 #include "core/text.h"
 #include "decode/description_log.h"
 #include "store/frame_store.h"
@@ -9,16 +10,23 @@ namespace zelto {
 namespace fs = std::filesystem;
 
 void removeThumbnailFolder(Session& session, const std::string& folderName) {
-    const fs::path folder = session.workFolder / "Thumbs" / folderName;
+    // The joined thumbnail is on the disk under its name before its frames go: a power cut
+    // cannot take both.
+    session.writes.publishDurably();
+    const fs::path thumbs = session.workFolder / "Thumbs";
+    const fs::path folder = thumbs / folderName;
+    // Out of sight in one step, so that a kill leaves the folder whole or hidden, never half
+    // emptied; start-up finishes a hidden one. A folder that cannot be moved (it is gone, say)
+    // is emptied where it stands.
+    fs::path hidden = partialPath(folder.native());
     std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code ignored;
-        if (!it->is_directory(ignored)) {
-            fs::remove(it->path(), ignored);
-            session.writtenFrames.erase(it->path().native());
-        }
-    }
-    fs::remove(folder, ec);
+    fs::rename(folder, hidden, ec);
+    if (ec)
+        hidden = folder;
+    removeImageFolder(hidden, folderName, [&](const std::string& fileName) {
+        session.writtenFrames.erase((folder / fileName).native());
+    });
+    session.writes.noteChange(thumbs);
 }
 
 void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
@@ -27,7 +35,9 @@ void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
     panes.listAppend(ListPane::ListBox2, name);
     joinFrames(session, session.workFolder / "Thumbs" / folder, frameCountOfFolder(folder),
                session.workFolder / name);
-    panes.showPicture(PicturePane::Image7, session.workFolder / name, name);
+    // Shown from where its bytes are: it takes its name with the command's other files.
+    panes.showPicture(PicturePane::Image7,
+                      session.writes.readable((session.workFolder / name).native()), name);
     panes.listSelectLast(ListPane::ListBox2);
 
     session.currentImageId = chars(name, 7, 11);
@@ -44,9 +54,11 @@ void assembleThumbnails(Session& session, Panes& panes) {
     const auto& folders = session.memo4.entries();
     long done = 0;
     std::optional<DescriptionIndex> descriptions; // read when the first thumbnail needs it
+    // The frames of the pass take their names before the folders are counted.
+    session.writes.publish();
     for (const std::string& folder : folders) {
         panes.progress("Assembling thumbnails", ++done, static_cast<long>(folders.size()));
-        if (frameFileCount(thumbs / folder) != frameCountOfFolder(folder)) {
+        if (frameFileCount(session, thumbs / folder) != frameCountOfFolder(folder)) {
             panes.listAppend(ListPane::ListBox3, std::string(chars(folder, 1, 11)));
             continue;
         }

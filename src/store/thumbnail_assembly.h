@@ -19,8 +19,10 @@ void assembleThumbnails(Session& session, Panes& panes);
 void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
                    std::optional<DescriptionIndex>& descriptions);
 
-// Deletes the frame files of a thumbnail folder of Thumbs, then the folder; failures are
-// passed over.
+// Deletes the frame files of a thumbnail folder of Thumbs, then the folder, all or nothing:
+// the folder is first moved out of sight, and takes its name back only when it keeps
+// something that is no file. The files waiting in session.writes (the joined thumbnail)
+// are on the disk first. Failures are passed over.
 void removeThumbnailFolder(Session& session, const std::string& folder);
 
 } // namespace zelto

@@ -2,6 +2,7 @@
 
 #include "core/file_io.h"
 #include "decode/description_log.h"
+#include "store/frame_store.h"
 
 namespace zelto {
 
@@ -9,12 +10,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Unfinished files of a run that was killed, in a store folder and its image folders.
+// Unfinished files of a run that was killed, in a store folder and its image folders, and
+// the removals of image folders it began.
 void removePartialFiles(const fs::path& folder, int depth) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ignored;
-        if (isPartialName(it->path().filename().native()))
+        const std::string name = it->path().filename().native();
+        if (isPartialName(name) && depth > 0 && it->is_directory(ignored))
+            removeImageFolder(it->path(), nameOfPartial(name));
+        else if (isPartialName(name))
             fs::remove(it->path(), ignored);
         else if (depth > 0 && it->is_directory(ignored))
             removePartialFiles(it->path(), depth - 1);
@@ -35,6 +40,7 @@ std::vector<std::string> partialNames(const fs::path& folder) {
 
 void prepareWorkFolder(Session& session, const fs::path& folder) {
     session.workFolder = fs::absolute(folder);
+    session.writes.setFolder(session.workFolder);
     const fs::path log = session.workFolder / kLogName;
     // The log first: the markers that tell of a line cut short are among the partial files.
     const std::vector<std::string> partial = partialNames(session.workFolder);

@@ -213,7 +213,7 @@ TEST_F(TForm1Commands, MissingFramesOfAClickedThumbnail) {
     const fs::path partial = folder / "Thumbs" / "0A 1B 2C 3D . 12";
     fs::create_directories(partial);
     for (const char* frame : {"0C 00.bin", "0B 00.bin", "01 00.bin"})
-        test::writeFile(partial / frame, "x");
+        test::writeFile(partial / frame, std::string(200, 'x'));
     form.session().memo4.note("0A 1B 2C 3D . 12");
     form.panes().listAppend(ListPane::ListBox3, "0A 1B 2C 3D");
     form.panes().listSelectLast(ListPane::ListBox3);

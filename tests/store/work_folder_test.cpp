@@ -108,3 +108,41 @@ TEST(WorkFolderStartUp, TakesTheLastAppendOfSeveralMarkers) {
     prepareWorkFolder(work.session, work.path());
     EXPECT_EQ(readFile(work / "ThumbList.txt"), whole);
 }
+
+TEST(WorkFolderStartUp, FinishesTheRemovalOfImageFoldersThatAKillInterrupted) {
+    WorkFolder work;
+    // A folder moved out of sight and half emptied goes; one that keeps a folder of its own
+    // takes its name back with what it keeps.
+    const fs::path gone = work / "Thumbs/.zelto-partial-9-3-0A 1B 2C 3D . 3";
+    const fs::path kept = work / "Thumbs/.zelto-partial-9-4-1A 2B 3C 4D . 2";
+    for (const fs::path& folder : {gone, kept / "notes", work / "Thumbs/1B 2C 3D 4E . 1"})
+        fs::create_directories(folder);
+    writeFile(gone / "02 00.bin", std::string(200, 'a'));
+    writeFile(gone / ".zelto-partial-9-1-01 00.bin", "half");
+    writeFile(kept / "01 00.bin", "b");
+    writeFile(kept / "notes/mine.txt", "kept");
+    writeFile(work / "Thumbs/1B 2C 3D 4E . 1/01 00.bin", "whole");
+    prepareWorkFolder(work.session, work.path());
+    EXPECT_EQ(treeOf(work / "Thumbs"),
+              (std::vector<std::string>{"1A 2B 3C 4D . 2/", "1A 2B 3C 4D . 2/notes/",
+                                        "1A 2B 3C 4D . 2/notes/mine.txt 4", "1B 2C 3D 4E . 1/",
+                                        "1B 2C 3D 4E . 1/01 00.bin 5"}));
+}
+
+TEST(WorkFolderStartUp, CutsBackTheZerosAndCutLinesAPowerCutLeftAtTheEndOfTheLog) {
+    WorkFolder work;
+    const std::string before = " 0A 1B 2C 3D = before\r\n";
+    const std::string appended = " 1A 2B 3C 4D = appended\r\n";
+    // The marker of the command and the one of the append in progress: zeros stand before the
+    // later one, so the log goes back to the command's.
+    for (const std::string& tail : {appended + std::string(30, '\0'),
+                                    std::string(appended.size() + 30, '\0'), appended + " 2A 3B"}) {
+        writeFile(work / "ThumbList.txt", before + tail);
+        writeFile(work / appendMarker(before.size()), "");
+        writeFile(work / appendMarker(before.size() + appended.size()), "");
+        prepareWorkFolder(work.session, work.path());
+        const std::string log = readFile(work / "ThumbList.txt");
+        EXPECT_TRUE(log == before || log == before + appended) << log;
+        EXPECT_EQ(log == before, tail[0] == '\0');
+    }
+}

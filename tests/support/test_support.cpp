@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "core/file_io.h"
 #include "core/run_error.h"
 #include "decode/picture.h"
 
@@ -46,7 +47,10 @@ void FakePanes::listRemove(ListPane l, std::string_view entry) {
 void FakePanes::showPicture(PicturePane pane, const fs::path& file, std::string_view listedName) {
     if (decodePictures)
         loadPicture(file, listedName);
-    pictures[pane] = file;
+    // A file just written is shown from its temporary name while it waits for its own: the
+    // pane shows that file.
+    const std::string waitingFor = nameOfPartial(file.filename().native());
+    pictures[pane] = waitingFor.empty() ? file : file.parent_path() / waitingFor;
 }
 
 WorkFolder::WorkFolder() {

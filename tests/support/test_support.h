@@ -22,7 +22,7 @@ class FakePanes : public Panes {
     int selected[3] = {-1, -1, -1};
     std::string description;
     std::string fileField;
-    std::map<PicturePane, fs::path> pictures; // what each pane shows
+    std::map<PicturePane, fs::path> pictures; // what each pane shows, by the file's own name
     std::vector<std::string> messages;
     int normalLayouts = 0;
     int repaints = 0;
