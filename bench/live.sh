@@ -87,8 +87,9 @@ commit=$(git -C "$root" rev-parse --short HEAD 2> /dev/null || echo unknown)
     echo "\`zelto-live-bench\` serves the capture on 127.0.0.1 to \`Zeltodecoder-batch --kiss\` and"
     echo "times from the connection to the decoder's word that it has decoded all the connection"
     echo "brought. For latency it sends the frames up to each image's final frame, waits for the"
-    echo "decoder to be idle, sends that frame alone and waits for the joined file to appear"
-    echo "(inotify); the time runs from the frame's last byte. Peak memory is the decoder's VmHWM."
+    echo "decoder to be idle, sends that frame alone and waits for the decoder's \`Image: NAME\` line,"
+    echo "printed once the joined file stands under its name; the time runs from the frame's last"
+    echo "byte. Peak memory is the decoder's VmHWM."
     echo
     echo "| row | measured | target | met |"
     echo "|---|---|---|---|"

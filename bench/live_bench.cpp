@@ -24,7 +24,6 @@
 #include <poll.h>
 #include <set>
 #include <string>
-#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -72,26 +71,49 @@ void sendAll(int fd, std::string_view bytes) {
 struct Decoder {
     pid_t pid = -1;
     int errors = -1; // its standard error, read here
+    int report = -1; // its standard output, when read here
 };
 
-Decoder startDecoder(const std::string& batch, const fs::path& work, std::uint16_t port) {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+// With `readReport`, the decoder's report lines come to this program (not blocking to read).
+Decoder startDecoder(const std::string& batch, const fs::path& work, std::uint16_t port,
+                     bool readReport = false) {
+    int errors[2];
+    int report[2] = {-1, -1};
+    if (::pipe2(errors, O_CLOEXEC) != 0 || (readReport && ::pipe2(report, O_CLOEXEC) != 0))
         fail("no pipe");
     const std::string target = "127.0.0.1:" + std::to_string(port);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null = ::open("/dev/null", O_RDWR);
         ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(pipeFds[1], 2);
+        ::dup2(readReport ? report[1] : null, 1);
+        ::dup2(errors[1], 2);
         if (::chdir(work.c_str()) != 0)
             ::_exit(127);
         ::execl(batch.c_str(), batch.c_str(), "--kiss", target.c_str(), nullptr);
         ::_exit(127);
     }
-    ::close(pipeFds[1]);
-    return {pid, pipeFds[0]};
+    ::close(errors[1]);
+    if (readReport) {
+        ::close(report[1]);
+        ::fcntl(report[0], F_SETFL, O_NONBLOCK);
+    }
+    return {pid, errors[0], report[0]};
+}
+
+// Reads what the decoder has printed, waiting up to `wait` for more; false when nothing came.
+bool readReport(const Decoder& decoder, std::string& into, std::chrono::milliseconds wait) {
+    pollfd ready{decoder.report, POLLIN, 0};
+    if (::poll(&ready, 1, static_cast<int>(wait.count())) != 1)
+        return false;
+    char block[65536];
+    bool any = false;
+    ssize_t n;
+    while ((n = ::read(decoder.report, block, sizeof block)) > 0) {
+        into.append(block, static_cast<std::size_t>(n));
+        any = true;
+    }
+    return any;
 }
 
 // Reads the decoder's standard error until a line holds the text.
@@ -202,16 +224,14 @@ int latency(const std::string& batch, const std::string& capture, const fs::path
     const std::vector<std::string> frames = framesOf(capture);
     const std::vector<std::string> completes = imagesCompleted(frames);
     freshWorkFolder(work);
-    const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (watch < 0 || ::inotify_add_watch(watch, work.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0)
-        fail("no inotify");
     std::uint16_t port = 0;
     const int listener = listenOnLoopback(port);
-    const Decoder decoder = startDecoder(batch, work, port);
+    const Decoder decoder = startDecoder(batch, work, port, true);
     const int client = acceptDecoder(listener);
     std::vector<double> milliseconds;
     long missed = 0;
     std::string pending; // frames sent together, up to the next final frame
+    std::string report;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const std::string frame = "\xC0" + frames[i] + "\xC0";
         if (completes[i].empty()) {
@@ -220,27 +240,19 @@ int latency(const std::string& batch, const std::string& capture, const fs::path
         }
         sendAll(client, pending);
         pending.clear();
-        // The decoder is idle again before the final frame goes alone.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        char events[4096];
-        while (::read(watch, events, sizeof events) > 0) {
-        }
+        // The decoder is idle again, having printed nothing for a while, before the final
+        // frame goes alone.
+        while (readReport(decoder, report, std::chrono::milliseconds(20)))
+            report.clear();
+        report.clear();
         sendAll(client, frame);
         const auto sent = Clock::now();
-        bool seen = false;
-        while (!seen && Clock::now() - sent < std::chrono::seconds(2)) {
-            pollfd ready{watch, POLLIN, 0};
-            if (::poll(&ready, 1, 100) != 1)
-                continue;
-            const ssize_t n = ::read(watch, events, sizeof events);
-            for (ssize_t at = 0; at < n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-                if (event->len > 0 && completes[i] == event->name)
-                    seen = true;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        if (seen)
+        // Printed once the joined file stands under its name.
+        const std::string joined = "Image: " + completes[i] + "\n";
+        while (report.find(joined) == std::string::npos &&
+               Clock::now() - sent < std::chrono::seconds(2))
+            readReport(decoder, report, std::chrono::milliseconds(100));
+        if (report.find(joined) != std::string::npos)
             milliseconds.push_back(
                 std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
         else
@@ -271,10 +283,11 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
     const std::string mode = argv[1];
+    const std::string batch = fs::absolute(argv[2]); // started in the working folder
     const std::string capture = readFile(argv[3]);
     if (mode == "speed")
-        return speed(argv[2], capture, fs::absolute(argv[4]));
+        return speed(batch, capture, fs::absolute(argv[4]));
     if (mode == "latency")
-        return latency(argv[2], capture, fs::absolute(argv[4]));
+        return latency(batch, capture, fs::absolute(argv[4]));
     fail("no mode " + mode);
 }
