@@ -127,7 +127,8 @@ TEST(BatchLive, ForwardingNeedsItsSettingsAndADryRunShowsEachRequestInsteadOfSen
     const std::string kiss = "127.0.0.1:" + std::to_string(server.port());
     const std::vector<std::string> station{"--station", "QG9 MCE",     "--latitude",
                                            "45.678",    "--longitude", "-12.345"};
-    std::vector<std::string> arguments{"--kiss", kiss, "--sids-dry-run"};
+    std::vector<std::string> arguments{"--kiss", kiss, "--sids-dry-run", "--sids",
+                                       "http://127.0.0.1:9/api/telemetry/"};
     arguments.insert(arguments.end(), station.begin(), station.end());
     const BatchResult refused = folder.run(arguments);
     EXPECT_EQ(refused.status, 2);
@@ -149,10 +150,10 @@ TEST(BatchLive, ForwardingNeedsItsSettingsAndADryRunShowsEachRequestInsteadOfSen
     std::string hex;
     for (const char c : frame.substr(1))
         hex += byteToHexPair(static_cast<unsigned char>(c));
-    EXPECT_NE(readFile(err).find(
-                  ": SiDS dry run: POST https://db.satnogs.org/api/telemetry/ noradID=99999&"
-                  "source=QG9+MCE&timestamp=20"),
-              std::string::npos)
+    EXPECT_NE(
+        readFile(err).find(": SiDS dry run: POST http://127.0.0.1:9/api/telemetry/ noradID=99999&"
+                           "source=QG9+MCE&timestamp=20"),
+        std::string::npos)
         << readFile(err);
     EXPECT_NE(
         readFile(err).find("&frame=" + hex +
