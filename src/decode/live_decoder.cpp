@@ -1,5 +1,6 @@
 #include "decode/live_decoder.h"
 
+#include "core/durable_writes.h"
 #include "core/run_error.h"
 #include "core/text.h"
 #include "decode/description_log.h"
@@ -25,23 +26,10 @@ LiveDecoder::LiveDecoder(Session& session, Panes& panes, FrameErrorHandler onFra
 
 void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
     // Each block is one command: what it wrote is on the disk when it returns.
-    try {
-        receiveBlock(bytes, received);
-    } catch (...) {
-        try {
-            session_.writes.finish();
-        } catch (const std::exception&) {
-            // The block's own failure is the one reported.
-        }
-        throw;
-    }
-    session_.writes.finish();
-}
-
-void LiveDecoder::receiveBlock(std::string_view bytes, Clock::time_point received) {
+    FinishOnExit writes(session_.writes);
     captureBytes_.clear();
     hexLines_.clear();
-    std::string unescaped;
+    keptFrames_.clear();
     splitter_.feed(bytes, [&](std::string_view frame) {
         ++counts_.frames;
         captureBytes_.push_back(static_cast<char>(kKissDelimiter));
@@ -50,17 +38,17 @@ void LiveDecoder::receiveBlock(std::string_view bytes, Clock::time_point receive
         if (!isKeptFrame(frame))
             return;
         appendKissHexLine(hexLines_, frame);
-        if (onKeptFrame_) {
-            unescaped.clear();
-            appendWithoutEscapes(unescaped, frame);
-            onKeptFrame_(unescaped, received);
-        }
+        if (onKeptFrame_)
+            appendWithoutEscapes(keptFrames_.emplace_back(), frame);
     });
     counts_.overlong = splitter_.overlongFrames();
-    // Kept before anything is decoded: a frame that upsets the decoding is on disk already.
+    // Kept before anything else is done with them: a frame that upsets the decoding is on
+    // the disk already.
     day_.write(received, captureBytes_, hexLines_);
     if (!captureBytes_.empty())
         session_.writes.noteChange(session_.workFolder);
+    for (const std::string& frame : keptFrames_)
+        onKeptFrame_(frame, received);
     for (std::size_t start = 0; start < hexLines_.size();) {
         const std::size_t end = hexLines_.find(kHexLineEnd, start);
         decodeLine(std::string_view(hexLines_).substr(start, end - start));
@@ -70,6 +58,7 @@ void LiveDecoder::receiveBlock(std::string_view bytes, Clock::time_point receive
     // only so many: a session of weeks must not hold them all.
     if (session_.writtenFrames.size() > kRememberedFrames)
         session_.forgetWrittenFrames();
+    writes.finish();
 }
 
 void LiveDecoder::connectionLost() {

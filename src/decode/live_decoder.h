@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace zelto {
 
@@ -58,7 +59,6 @@ class LiveDecoder {
     const LiveCounts& counts() const { return counts_; }
 
   private:
-    void receiveBlock(std::string_view bytes, Clock::time_point received);
     void decodeLine(std::string_view line);
     void showIcon(const std::string& iconFile);
     void thumbnailFrame(const DecodedFrame& frame);
@@ -81,6 +81,7 @@ class LiveDecoder {
     // Buffers of one receive(), kept for their room.
     std::string captureBytes_;
     std::string hexLines_;
+    std::vector<std::string> keptFrames_; // escapes resolved, for onKeptFrame
 };
 
 } // namespace zelto
