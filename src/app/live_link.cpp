@@ -34,7 +34,7 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
         }
         try {
             forwarder_ = std::make_unique<SidsForwarder>(
-                station, session_.workFolder / "sids-queue.txt", false);
+                station, session_.workFolder / kSidsQueueName, false);
         } catch (const std::exception& error) {
             showMessage_(fromWindows1252(error.what()));
             return;
@@ -55,7 +55,7 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
     });
     if (forwarder_)
         decoder_->onKeptFrame([this](std::string_view frame, LiveDecoder::Clock::time_point at) {
-            forwarder_->forward(frame.substr(1), at); // without the KISS command byte
+            forwarder_->forward(frame, at);
         });
     status_->show();
     client_.start(address.host, address.port);

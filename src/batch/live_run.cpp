@@ -94,14 +94,14 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
     if (station.forwarding) {
         try {
             forwarder = std::make_unique<SidsForwarder>(
-                station, session.workFolder / "sids-queue.txt", dryRun);
+                station, session.workFolder / kSidsQueueName, dryRun);
         } catch (const std::exception& error) {
-            tell(std::string("sids-queue.txt: ") + error.what());
+            tell(std::string(kSidsQueueName) + ": " + error.what());
             return 1;
         }
         tellForwarding(*forwarder, tell);
         decoder.onKeptFrame([&](std::string_view frame, LiveDecoder::Clock::time_point received) {
-            forwarder->forward(frame.substr(1), received); // without the KISS command byte
+            forwarder->forward(frame, received);
         });
     }
     KissClient client;

@@ -45,9 +45,9 @@ SidsForwarder::~SidsForwarder() {
     }
 }
 
-void SidsForwarder::forward(std::string_view frame,
+void SidsForwarder::forward(std::string_view kissFrame,
                             std::chrono::system_clock::time_point received) {
-    const std::string body = sidsFormBody(settings_, frame, received, ZELTO_VERSION);
+    const std::string body = sidsFormBody(settings_, kissFrame.substr(1), received, ZELTO_VERSION);
     if (dryRun_) {
         emit requestShown(
             QStringLiteral("POST %1 %2")

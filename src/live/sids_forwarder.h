@@ -46,9 +46,9 @@ class SidsForwarder : public QObject {
                   Timing timing, QObject* parent = nullptr);
     ~SidsForwarder() override;
 
-    // A frame received at that time: its bytes after the KISS command byte. Throws RunError
-    // when the queue file cannot be written.
-    void forward(std::string_view frame, std::chrono::system_clock::time_point received);
+    // A frame received at that time, its escapes resolved, KISS command byte first (which is
+    // not forwarded). Throws RunError when the queue file cannot be written.
+    void forward(std::string_view kissFrame, std::chrono::system_clock::time_point received);
 
     State state() const;
 

@@ -7,6 +7,9 @@
 
 namespace zelto {
 
+// The queue's file in the working folder.
+inline constexpr const char* kSidsQueueName = "sids-queue.txt";
+
 // The frames waiting to be forwarded, kept in a file so that a restart sends them: one line
 // per frame, "W " and the request's body while it waits, the W turned into "S" once the
 // server took it (or "D" once it refused it for good), so that no frame is sent twice. Only

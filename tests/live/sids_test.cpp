@@ -114,8 +114,9 @@ TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusal
     std::vector<QString> told;
     QObject::connect(&forwarder, &SidsForwarder::told,
                      [&](const QString& t) { told.push_back(t); });
-    for (const std::string& frame : {bytesOf({0x01}), bytesOf({0x02}), bytesOf({0x0B, 0xAD}),
-                                     bytesOf({0x03}), bytesOf({0x04})})
+    for (const std::string& frame :
+         {bytesOf({0, 0x01}), bytesOf({0, 0x02}), bytesOf({0, 0x0B, 0xAD}), bytesOf({0, 0x03}),
+          bytesOf({0, 0x04})})
         forwarder.forward(frame, kReceived);
     ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().waiting == 0; }));
 
@@ -143,7 +144,7 @@ TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
     {
         SidsForwarder forwarder(station(down.port()), work / "sids-queue.txt", false, kQuick);
         for (const int b : {1, 2, 3})
-            forwarder.forward(bytesOf({b}), kReceived);
+            forwarder.forward(bytesOf({0, b}), kReceived);
         ASSERT_TRUE(pumpEventsUntil([&] { return down.requests().size() >= 2; }));
         EXPECT_EQ(forwarder.state().waiting, 3);
         EXPECT_EQ(forwarder.state().lastError.toStdString(), "HTTP 503 Status");
