@@ -127,13 +127,6 @@ TEST(Preview, WithRestartMarkersTheDataAfterAGapGoesToItsPlace) {
 }
 
 TEST(Preview, AFrameFileOfAnyOtherSizeThanTwoHundredBytesIsMissing) {
-    EXPECT_TRUE(isWholeFrameFile(2, 200));
-    EXPECT_FALSE(isWholeFrameFile(2, 199));
-    EXPECT_FALSE(isWholeFrameFile(300, 201));
-    EXPECT_TRUE(isWholeFrameFile(1, 37));
-    EXPECT_TRUE(isWholeFrameFile(1, 0));
-    EXPECT_FALSE(isWholeFrameFile(1, 256));
-
     WorkFolder work;
     const std::string jpeg = smallJpeg(64, 64, 14);
     const long count = frameCountOf(jpeg);

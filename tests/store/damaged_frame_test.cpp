@@ -22,6 +22,7 @@ TEST(DamagedFrameFiles, CountAsMissingAreNeverJoinedAndAreReplacedWhenTheFrameCo
     EXPECT_TRUE(isWholeFrameFile(2, 200));
     EXPECT_FALSE(isWholeFrameFile(2, 199));
     EXPECT_FALSE(isWholeFrameFile(300, 0));
+    EXPECT_FALSE(isWholeFrameFile(1, 256)); // more than a one-byte remainder says
 
     WorkFolder work;
     FakePanes panes;
