@@ -4,7 +4,7 @@
 // worst case, where nearly every stretch between two gaps is placed and decoded on its own.
 //
 //   build/bench/zelto-preview-bench [RUNS]
-#include "decode/preview.h"
+#include "picture/preview.h"
 #include "pictures.h"
 
 #include <algorithm>

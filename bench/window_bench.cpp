@@ -1,7 +1,7 @@
 // Runs the window's open command on one capture, as an operator would, and prints how long
 // it took in seconds. The main window is created for real (offscreen unless a display is
 // chosen); the open dialog is answered with the capture given on the command line.
-#include "app/tform1.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

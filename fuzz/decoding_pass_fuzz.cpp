@@ -2,9 +2,9 @@
 // either completes or stops with a RunError, and writes nothing outside the working folder.
 #include "core/run_error.h"
 #include "core/session.h"
-#include "decode/open_hex.h"
+#include "commands/open_hex.h"
 #include "fuzz_support.h"
-#include "store/work_folder.h"
+#include "commands/work_folder.h"
 
 using namespace zelto;
 

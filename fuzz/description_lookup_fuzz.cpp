@@ -1,7 +1,7 @@
 // The description log: the lookup that reads the log line by line, the index that reads it
 // once and the log that appends to it must agree on every ID, whatever the log holds.
 #include "core/file_io.h"
-#include "decode/description_log.h"
+#include "store/description_log.h"
 #include "fuzz_support.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

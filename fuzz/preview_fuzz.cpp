@@ -3,8 +3,8 @@
 // gives a picture or a reason, never both; a picture has the size that the file's header
 // gives the whole file; with every frame present it is the whole file's picture.
 #include "core/run_error.h"
-#include "decode/picture.h"
-#include "decode/preview.h"
+#include "picture/picture.h"
+#include "picture/preview.h"
 #include "fuzz_support.h"
 
 #include <cstdint>

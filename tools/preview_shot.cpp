@@ -3,7 +3,7 @@
 // puzzle that still lacks its last frames. The window is drawn offscreen.
 //
 //   build/tools/zelto-preview-shot samples docs/preview.png
-#include "app/tform1.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QDir>

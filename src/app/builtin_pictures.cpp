@@ -1,6 +1,6 @@
 #include "app/builtin_pictures.h"
 
-#include "decode/picture.h"
+#include "picture/picture.h"
 
 #include <QFile>
 

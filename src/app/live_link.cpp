@@ -1,6 +1,6 @@
 #include "app/live_link.h"
 
-#include "app/text_codec.h"
+#include "live/text_codec.h"
 #include "app/window_panes.h"
 
 #include <QLabel>

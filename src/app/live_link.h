@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/kiss_server_dialog.h"
-#include "decode/live_decoder.h"
+#include "commands/live_decoder.h"
 #include "live/kiss_client.h"
 #include "live/sids_forwarder.h"
 

@@ -1,6 +1,6 @@
-#include "app/tform1.h"
-#include "ui/tform2.h"
-#include "ui/tform3.h"
+#include "app/main_window.h"
+#include "app/about_window.h"
+#include "app/help_window.h"
 
 #include <QApplication>
 

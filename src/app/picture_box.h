@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/click_label.h"
-#include "decode/picture.h"
+#include "picture/picture.h"
 
 #include <QImage>
 

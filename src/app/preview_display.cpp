@@ -1,8 +1,8 @@
 #include "app/preview_display.h"
 
 #include "app/picture_box.h"
-#include "app/text_codec.h"
-#include "decode/preview.h"
+#include "live/text_codec.h"
+#include "picture/preview.h"
 #include "store/image_progress.h"
 
 #include <QFontMetrics>

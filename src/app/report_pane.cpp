@@ -1,6 +1,6 @@
 #include "app/report_pane.h"
 
-#include "app/text_codec.h"
+#include "live/text_codec.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>

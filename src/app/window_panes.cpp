@@ -2,8 +2,8 @@
 
 #include "app/list_box.h"
 #include "app/picture_box.h"
-#include "app/text_codec.h"
-#include "decode/picture.h"
+#include "live/text_codec.h"
+#include "picture/picture.h"
 
 #include <QFile>
 #include <QLabel>

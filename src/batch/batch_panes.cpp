@@ -2,7 +2,7 @@
 
 #include "batch/fd_write.h"
 #include "batch/progress_line.h"
-#include "decode/picture.h"
+#include "picture/picture.h"
 
 #include <algorithm>
 #include <utility>

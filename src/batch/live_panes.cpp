@@ -2,7 +2,7 @@
 
 #include "batch/buffered_output.h"
 #include "batch/fd_write.h"
-#include "decode/picture.h"
+#include "picture/picture.h"
 
 #include <algorithm>
 

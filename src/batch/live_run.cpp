@@ -4,7 +4,7 @@
 #include "batch/fd_write.h"
 #include "batch/live_panes.h"
 #include "core/run_error.h"
-#include "decode/live_decoder.h"
+#include "commands/live_decoder.h"
 #include "live/kiss_client.h"
 #include "live/sids_forwarder.h"
 

@@ -3,7 +3,7 @@
 #include "core/file_io.h"
 #include "core/panes.h"
 #include "core/session.h"
-#include "decode/description_log.h"
+#include "store/description_log.h"
 #include "decode/frame_fields.h"
 
 #include <string>

@@ -2,20 +2,13 @@
 
 #include "core/panes.h"
 #include "core/session.h"
-#include "decode/description_log.h"
+#include "store/description_log.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
-#include <optional>
-#include <string>
-#include <string_view>
-
 namespace zelto {
-
-// Puzzles > Decode: reports every puzzle of the frame store and assembles the complete ones.
-void decodePuzzles(Session& session, Panes& panes);
 
 // Joins one complete puzzle folder of Puzzles into its puzzle file, which becomes the most
 // recently assembled puzzle, lists it in ListBox2 and shows it in Image7.
@@ -33,10 +26,5 @@ class PuzzleDescriber {
     std::filesystem::path log_;
     std::optional<DescriptionIndex> index_;
 };
-
-// The image folder that a report line of Puzzles > Decode names when it reports a puzzle
-// still incomplete ("Puzzle <ID> : received n frames from a total of t", no decoded mark);
-// nothing for any other line.
-std::optional<std::string> incompletePuzzleFolder(std::string_view reportLine);
 
 } // namespace zelto

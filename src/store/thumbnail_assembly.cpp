@@ -2,7 +2,7 @@
 
 #include "core/file_io.h"
 #include "core/text.h"
-#include "decode/description_log.h"
+#include "store/description_log.h"
 #include "store/frame_store.h"
 
 namespace zelto {

@@ -2,7 +2,7 @@
 
 #include "core/panes.h"
 #include "core/session.h"
-#include "decode/description_log.h"
+#include "store/description_log.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 // The window's open commands on captures that change between the open dialog and the read,
 // and on lines far longer than any report line.
 #include "app/report_pane.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
 

@@ -1,7 +1,7 @@
 #include "app/list_box.h"
 #include "app/picture_box.h"
-#include "app/tform1.h"
-#include "decode/picture.h"
+#include "app/main_window.h"
+#include "picture/picture.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
 

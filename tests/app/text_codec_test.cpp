@@ -1,5 +1,5 @@
 #include "app/file_filter.h"
-#include "app/text_codec.h"
+#include "live/text_codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "batch/batch_runner.h"
-#include "decode/picture.h"
-#include "decode/preview.h"
+#include "picture/picture.h"
+#include "picture/preview.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

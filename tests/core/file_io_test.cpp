@@ -1,6 +1,6 @@
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "store/work_folder.h"
+#include "commands/work_folder.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "import/kiss_frames.h"
 
-#include "import/kiss_capture.h"
+#include "support/kiss_capture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

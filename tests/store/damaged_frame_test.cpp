@@ -1,10 +1,10 @@
 // A frame file numbered above 1 that does not hold 200 bytes was cut short (a power cut
 // leaves such files): it is not received until the frame comes again.
 #include "core/run_error.h"
-#include "decode/open_hex.h"
+#include "commands/open_hex.h"
 #include "store/frame_store.h"
-#include "store/puzzle_assembly.h"
-#include "store/work_folder.h"
+#include "commands/puzzles_decode.h"
+#include "commands/work_folder.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

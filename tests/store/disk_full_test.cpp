@@ -2,10 +2,10 @@
 // written before stays whole, and no file is left half replaced or half appended.
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "decode/open_hex.h"
-#include "import/file_size_limit.h"
+#include "commands/open_hex.h"
+#include "support/file_size_limit.h"
 #include "store/frame_store.h"
-#include "store/puzzle_assembly.h"
+#include "commands/puzzles_decode.h"
 #include "support/small_disk.h"
 #include "support/test_support.h"
 

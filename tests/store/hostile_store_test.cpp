@@ -4,9 +4,9 @@
 // never removed or replaced, and nothing is written beside the working folder.
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "decode/open_hex.h"
+#include "commands/open_hex.h"
 #include "store/frame_store.h"
-#include "store/puzzle_assembly.h"
+#include "commands/puzzles_decode.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "core/run_error.h"
-#include "decode/open_hex.h"
+#include "commands/open_hex.h"
 #include "store/frame_store.h"
 #include "support/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "decode/picture.h"
+#include "picture/picture.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

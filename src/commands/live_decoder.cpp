@@ -1,0 +1,181 @@
+#include "commands/live_decoder.h"
+
+#include "core/durable_writes.h"
+#include "core/run_error.h"
+#include "core/text.h"
+#include "store/description_log.h"
+#include "import/hex_frame_file.h"
+#include "store/frame_store.h"
+#include "store/puzzle_assembly.h"
+#include "store/thumbnail_assembly.h"
+
+#include <exception>
+
+namespace zelto {
+
+namespace {
+constexpr std::size_t kStripSlots = 8;
+constexpr std::size_t kImageIdLength = 11;
+// About 7 MB of frames: a day's passes repeat most frames within the same pass.
+constexpr std::size_t kRememberedFrames = 20000;
+} // namespace
+
+LiveDecoder::LiveDecoder(Session& session, Panes& panes, FrameErrorHandler onFrameError)
+    : session_(session), panes_(panes), onFrameError_(std::move(onFrameError)),
+      decoder_(session, panes), day_(session.workFolder) {}
+
+void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
+    // Each block is one command: what it wrote is on the disk when it returns.
+    FinishOnExit writes(session_.writes);
+    captureBytes_.clear();
+    hexLines_.clear();
+    keptFrames_.clear();
+    splitter_.feed(bytes, [&](std::string_view frame) {
+        ++counts_.frames;
+        captureBytes_.push_back(static_cast<char>(kKissDelimiter));
+        captureBytes_.append(frame);
+        captureBytes_.push_back(static_cast<char>(kKissDelimiter));
+        if (!isKeptFrame(frame))
+            return;
+        appendKissHexLine(hexLines_, frame);
+        if (onKeptFrame_)
+            appendWithoutEscapes(keptFrames_.emplace_back(), frame);
+    });
+    counts_.overlong = splitter_.overlongFrames();
+    // Kept before anything else is done with them: a frame that upsets the decoding is on
+    // the disk already.
+    day_.write(received, captureBytes_, hexLines_);
+    if (!captureBytes_.empty())
+        session_.writes.noteChange(session_.workFolder);
+    for (const std::string& frame : keptFrames_)
+        onKeptFrame_(frame, received);
+    for (std::size_t start = 0; start < hexLines_.size();) {
+        const std::size_t end = hexLines_.find(kHexLineEnd, start);
+        decodeLine(std::string_view(hexLines_).substr(start, end - start));
+        start = end + kHexLineEnd.size();
+    }
+    // The frames written are remembered, to spare reading back a frame received again, but
+    // only so many: a session of weeks must not hold them all.
+    if (session_.writtenFrames.size() > kRememberedFrames)
+        session_.forgetWrittenFrames();
+    writes.finish();
+}
+
+void LiveDecoder::connectionLost() {
+    if (splitter_.restart())
+        ++counts_.cut;
+}
+
+void LiveDecoder::storeChanged() {
+    decoder_.forgetStore();
+    frameFiles_.clear();
+}
+
+void LiveDecoder::decodeLine(std::string_view line) {
+    try {
+        const DecodedFrame frame = decoder_.decode(line);
+        switch (frame.type) {
+        case FrameType::Icon:
+            showIcon(frame.iconFile);
+            break;
+        case FrameType::Thumbnail:
+            thumbnailFrame(frame);
+            break;
+        case FrameType::Puzzle:
+            puzzleFrame(frame);
+            break;
+        case FrameType::Text:
+        case FrameType::None:
+            break;
+        }
+    } catch (const RunError& error) {
+        if (error.writeFailure())
+            throw;
+        ++counts_.failed;
+        onFrameError_(error.what());
+    } catch (const std::exception& error) {
+        ++counts_.failed;
+        onFrameError_(error.what());
+    }
+}
+
+void LiveDecoder::showIcon(const std::string& iconFile) {
+    // The newest icon takes the slot after the others; once all eight are filled, the strip
+    // moves one slot to the left. An icon that cannot be shown is not kept in the strip.
+    recentIcons_.push_back(iconFile);
+    if (recentIcons_.size() > kStripSlots)
+        recentIcons_.pop_front();
+    PicturePane slot;
+    iconStripSlot(static_cast<int>(recentIcons_.size()), slot);
+    try {
+        panes_.showPicture(slot, session_.writes.readable(session_.workFolder / iconFile),
+                           iconFile);
+    } catch (...) {
+        recentIcons_.pop_back();
+        throw;
+    }
+    if (recentIcons_.size() < kStripSlots)
+        return;
+    for (std::size_t i = 0; i + 1 < recentIcons_.size(); ++i) {
+        iconStripSlot(static_cast<int>(i + 1), slot);
+        panes_.showPicture(slot, session_.writes.readable(session_.workFolder / recentIcons_[i]),
+                           recentIcons_[i]);
+    }
+}
+
+bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& frame) {
+    const std::filesystem::path folder = session_.workFolder / store / frame.imageFolder;
+    const std::string& key = folder.native();
+    auto known = frameFiles_.find(key);
+    if (known == frameFiles_.end()) {
+        session_.writes.publish(); // the frame just written is counted with the others
+        known = frameFiles_.emplace(key, frameFileCount(folder)).first;
+    } else if (frame.frameFile == FileWrite::Created)
+        ++known->second;
+    else if (frame.frameFile == FileWrite::Replaced)
+        known->second = frameFileCount(folder);
+    if (frame.frameFile == FileWrite::Unchanged)
+        return false;
+    const long total = frameCountOfFolder(frame.imageFolder);
+    if (known->second != total || total < 1)
+        return false;
+    // The count kept is checked against the folder itself, its new frames named, before
+    // anything is joined.
+    session_.writes.publish();
+    return (known->second = frameFileCount(folder)) == total;
+}
+
+void LiveDecoder::forgetThumbnailFolder(const std::string& folderName) {
+    frameFiles_.erase((session_.workFolder / "Thumbs" / folderName).native());
+    decoder_.forgetThumbnailFolder(folderName);
+}
+
+void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
+    const std::string id(chars(frame.imageFolder, 1, kImageIdLength));
+    if (!completeAfter("Thumbs", frame)) {
+        if (!panes_.listHas(ListPane::ListBox3, id))
+            panes_.listAppend(ListPane::ListBox3, id);
+        return;
+    }
+    std::optional<DescriptionIndex> descriptions;
+    try {
+        joinThumbnail(session_, panes_, frame.imageFolder, descriptions);
+    } catch (...) {
+        // Joined again when another of its frames comes.
+        forgetThumbnailFolder(frame.imageFolder);
+        throw;
+    }
+    removeThumbnailFolder(session_, frame.imageFolder);
+    forgetThumbnailFolder(frame.imageFolder);
+    panes_.listRemove(ListPane::ListBox3, id);
+}
+
+void LiveDecoder::puzzleFrame(const DecodedFrame& frame) {
+    if (!completeAfter("Puzzles", frame))
+        return;
+    joinPuzzle(session_, panes_, frame.imageFolder);
+    PuzzleDescriber(session_.workFolder / kLogName).describe(session_.lastPuzzleId, panes_);
+    panes_.listSelectLast(ListPane::ListBox2);
+}
+
+} // namespace zelto
