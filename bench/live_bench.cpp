@@ -184,8 +184,8 @@ std::vector<std::string> imagesCompleted(const std::vector<std::string>& frames)
         try {
             const zelto::ImageFrame frame = zelto::readImageFrame(line);
             const bool thumb = type == zelto::FrameType::Thumbnail;
-            const std::string folder =
-                (thumb ? "T" : "P") + zelto::imageFolderName(frame.imageId, frame.frameCount);
+            const std::string folder = (thumb ? "T" : "P") + zelto::StoreLayout::imageFolderName(
+                                                                 frame.imageId, frame.frameCount);
             auto& present = folders[folder];
             if (!present.insert(frame.frameNumberText).second ||
                 static_cast<long>(present.size()) != frame.frameCount)

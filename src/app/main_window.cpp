@@ -9,19 +9,20 @@
 #include "app/picture_box.h"
 #include "app/preview_display.h"
 #include "app/station_settings_dialog.h"
-#include "live/text_codec.h"
 #include "app/window_panes.h"
-#include "core/run_error.h"
+#include "commands/browsing.h"
 #include "commands/decoding_pass.h"
-#include "store/description_log.h"
-#include "commands/open_hex.h"
 #include "commands/kiss_import.h"
+#include "commands/open_hex.h"
+#include "commands/puzzles_decode.h"
 #include "commands/satnogs_import.h"
 #include "commands/text_import.h"
-#include "store/frame_store.h"
-#include "commands/puzzles_decode.h"
 #include "commands/work_folder.h"
-#include "commands/browsing.h"
+#include "core/run_error.h"
+#include "live/text_codec.h"
+#include "store/description_log.h"
+#include "store/frame_store.h"
+#include "store/store_layout.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -291,8 +292,9 @@ void TForm1::ListBox3Click() {
         const std::vector<std::string> folders = thumbnailFoldersOf(session_, id);
         for (std::size_t i = 0; i < messages.size() && i < folders.size(); ++i) {
             const std::string& folder = folders[i];
-            showPreview(Image7, Label6, "thumb " + id, session_.workFolder / "Thumbs" / folder,
-                        frameCountOfFolder(folder));
+            showPreview(Image7, Label6, StoreLayout::imageName(ImageKind::Thumbnail, id),
+                        StoreLayout(session_.workFolder).imageFolder(ImageKind::Thumbnail, folder),
+                        StoreLayout::frameCountOfFolder(folder));
             panes_->message(messages[i]);
         }
     });
@@ -307,8 +309,11 @@ void TForm1::Memo1Click() {
     if (!folder)
         return;
     runCommand([&] {
-        showPreview(Image7, Label6, "puzzl " + folder->substr(0, 11),
-                    session_.workFolder / "Puzzles" / *folder, frameCountOfFolder(*folder));
+        showPreview(
+            Image7, Label6,
+            StoreLayout::imageName(ImageKind::Puzzle, StoreLayout::imageIdOfFolder(*folder)),
+            StoreLayout(session_.workFolder).imageFolder(ImageKind::Puzzle, *folder),
+            StoreLayout::frameCountOfFolder(*folder));
     });
 }
 

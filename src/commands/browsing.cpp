@@ -1,9 +1,10 @@
 #include "commands/browsing.h"
 
+#include "commands/icon_files.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "store/description_log.h"
-#include "commands/icon_files.h"
+#include "store/store_layout.h"
 
 #include <filesystem>
 #include <string>
@@ -30,7 +31,8 @@ void showIcon(Session& session, Panes& panes, std::string_view entry) {
 void showImage(Session& session, Panes& panes, std::string_view entry) {
     panes.setDescription("");
     panes.showPicture(PicturePane::Image7, session.workFolder / fs::path(entry), entry);
-    session.currentImageId = std::string(chars(entry, 7, 11));
+    session.currentImageId = std::string(
+        chars(entry, StoreLayout::kImageFilePrefixLength + 1, StoreLayout::kImageIdLength));
     const LogLookup found =
         lookupDescription(session.workFolder / kLogName, session.currentImageId);
     // A log line shorter than a whole ID never matches, so neither does a shorter ID.
@@ -63,7 +65,7 @@ void showAllThumbnails(Session& session, Panes& panes) {
     }
     long listed = 0;
     do {
-        const std::string name = "thumb " + std::string(logLineId(line)) + ".jpg";
+        const std::string name = StoreLayout::imageFileName(ImageKind::Thumbnail, logLineId(line));
         const fs::path file = session.workFolder / name;
         std::error_code ec;
         if (!fs::is_regular_file(file, ec))

@@ -3,10 +3,11 @@
 #include "core/durable_writes.h"
 #include "core/run_error.h"
 #include "core/text.h"
-#include "store/description_log.h"
 #include "import/hex_frame_file.h"
+#include "store/description_log.h"
 #include "store/frame_store.h"
 #include "store/puzzle_assembly.h"
+#include "store/store_layout.h"
 #include "store/thumbnail_assembly.h"
 
 #include <exception>
@@ -14,8 +15,6 @@
 namespace zelto {
 
 namespace {
-constexpr std::size_t kStripSlots = 8;
-constexpr std::size_t kImageIdLength = 11;
 // About 7 MB of frames: a day's passes repeat most frames within the same pass.
 constexpr std::size_t kRememberedFrames = 20000;
 } // namespace
@@ -103,7 +102,7 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
     // The newest icon takes the slot after the others; once all eight are filled, the strip
     // moves one slot to the left. An icon that cannot be shown is not kept in the strip.
     recentIcons_.push_back(iconFile);
-    if (recentIcons_.size() > kStripSlots)
+    if (recentIcons_.size() > kIconStripSlots)
         recentIcons_.pop_front();
     PicturePane slot;
     iconStripSlot(static_cast<int>(recentIcons_.size()), slot);
@@ -114,7 +113,7 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
         recentIcons_.pop_back();
         throw;
     }
-    if (recentIcons_.size() < kStripSlots)
+    if (recentIcons_.size() < kIconStripSlots)
         return;
     for (std::size_t i = 0; i + 1 < recentIcons_.size(); ++i) {
         iconStripSlot(static_cast<int>(i + 1), slot);
@@ -123,8 +122,9 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
     }
 }
 
-bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& frame) {
-    const std::filesystem::path folder = session_.workFolder / store / frame.imageFolder;
+bool LiveDecoder::completeAfter(ImageKind kind, const DecodedFrame& frame) {
+    const std::filesystem::path folder =
+        StoreLayout(session_.workFolder).imageFolder(kind, frame.imageFolder);
     const std::string& key = folder.native();
     auto known = frameFiles_.find(key);
     if (known == frameFiles_.end()) {
@@ -136,7 +136,7 @@ bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& fr
         known->second = frameFileCount(folder);
     if (frame.frameFile == FileWrite::Unchanged)
         return false;
-    const long total = frameCountOfFolder(frame.imageFolder);
+    const long total = StoreLayout::frameCountOfFolder(frame.imageFolder);
     if (known->second != total || total < 1)
         return false;
     // The count kept is checked against the folder itself, its new frames named, before
@@ -146,13 +146,14 @@ bool LiveDecoder::completeAfter(const std::string& store, const DecodedFrame& fr
 }
 
 void LiveDecoder::forgetThumbnailFolder(const std::string& folderName) {
-    frameFiles_.erase((session_.workFolder / "Thumbs" / folderName).native());
+    frameFiles_.erase(
+        StoreLayout(session_.workFolder).imageFolder(ImageKind::Thumbnail, folderName).native());
     decoder_.forgetThumbnailFolder(folderName);
 }
 
 void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
-    const std::string id(chars(frame.imageFolder, 1, kImageIdLength));
-    if (!completeAfter("Thumbs", frame)) {
+    const std::string id(StoreLayout::imageIdOfFolder(frame.imageFolder));
+    if (!completeAfter(ImageKind::Thumbnail, frame)) {
         if (!panes_.listHas(ListPane::ListBox3, id))
             panes_.listAppend(ListPane::ListBox3, id);
         return;
@@ -171,7 +172,7 @@ void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
 }
 
 void LiveDecoder::puzzleFrame(const DecodedFrame& frame) {
-    if (!completeAfter("Puzzles", frame))
+    if (!completeAfter(ImageKind::Puzzle, frame))
         return;
     joinPuzzle(session_, panes_, frame.imageFolder);
     PuzzleDescriber(session_.workFolder / kLogName).describe(session_.lastPuzzleId, panes_);

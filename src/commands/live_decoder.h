@@ -5,6 +5,7 @@
 #include "decode/frame_decoder.h"
 #include "import/day_capture.h"
 #include "import/kiss_frames.h"
+#include "store/store_layout.h"
 
 #include <chrono>
 #include <deque>
@@ -64,7 +65,7 @@ class LiveDecoder {
     void thumbnailFrame(const DecodedFrame& frame);
     void puzzleFrame(const DecodedFrame& frame);
     // Whether the folder under Thumbs or Puzzles has all its frames now.
-    bool completeAfter(const std::string& store, const DecodedFrame& frame);
+    bool completeAfter(ImageKind kind, const DecodedFrame& frame);
     void forgetThumbnailFolder(const std::string& folderName);
 
     Session& session_;

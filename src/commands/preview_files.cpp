@@ -5,6 +5,7 @@
 #include "core/text.h"
 #include "picture/preview.h"
 #include "store/frame_store.h"
+#include "store/store_layout.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,12 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long kMostFrames = 65535 / 200 + 1;
+constexpr long kMostFrames = StoreLayout::frameCountOfImage(65535);
 
 // Four hex tokens with single blanks between them, as the decoding pass names images: no
 // path can come out of it.
 bool isImageId(std::string_view id) {
-    if (id.size() != 11)
+    if (id.size() != StoreLayout::kImageIdLength)
         return false;
     for (std::size_t i = 0; i < id.size(); ++i)
         if (i % 3 == 2 ? id[i] != ' ' : !std::isxdigit(static_cast<unsigned char>(id[i])))
@@ -33,7 +34,7 @@ bool isImageId(std::string_view id) {
 }
 
 struct ImageFolder {
-    std::string prefix; // "thumb " or "puzzl "
+    std::string name; // "thumb ID" or "puzzl ID"
     std::string id;
     long frameCount = 0;
     fs::path path;
@@ -41,23 +42,24 @@ struct ImageFolder {
 
 // The image folders of one store folder that the decoding pass could have made; others (made
 // by hand, unfinished, hidden) are passed over.
-void addImageFolders(const fs::path& store, const std::string& prefix,
-                     std::vector<ImageFolder>& folders) {
+void addImageFolders(const StoreLayout& layout, ImageKind kind, std::vector<ImageFolder>& folders) {
     std::error_code ec;
-    for (fs::directory_iterator it(store, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(layout.storeFolder(kind), ec), end; !ec && it != end;
+         it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_directory(typeError))
             continue;
         const std::string name = it->path().filename().string();
-        const std::string id(chars(name, 1, 11));
-        const std::string digits(chars(name, 15, 3));
+        const std::string id(StoreLayout::imageIdOfFolder(name));
+        const std::string digits(chars(name, StoreLayout::kImageIdLength + 4, 3));
         if (!isImageId(id) || digits.empty() ||
             digits.find_first_not_of("0123456789") != std::string::npos)
             continue;
         const long frameCount = std::stol(digits);
-        if (frameCount < 1 || frameCount > kMostFrames || imageFolderName(id, frameCount) != name)
+        if (frameCount < 1 || frameCount > kMostFrames ||
+            StoreLayout::imageFolderName(id, frameCount) != name)
             continue;
-        folders.push_back({prefix, id, frameCount, it->path()});
+        folders.push_back({StoreLayout::imageName(kind, id), id, frameCount, it->path()});
     }
 }
 
@@ -65,14 +67,15 @@ void addImageFolders(const fs::path& store, const std::string& prefix,
 
 void writePreviewFiles(const fs::path& workFolder, const fs::path& folder) {
     std::vector<ImageFolder> images;
-    addImageFolders(workFolder / "Thumbs", "thumb ", images);
-    addImageFolders(workFolder / "Puzzles", "puzzl ", images);
+    const StoreLayout layout(workFolder);
+    addImageFolders(layout, ImageKind::Thumbnail, images);
+    addImageFolders(layout, ImageKind::Puzzle, images);
     // Names in the store are told apart without regard to letter case.
     std::map<std::string, int> sizesOfId;
     for (const ImageFolder& image : images)
-        ++sizesOfId[image.prefix + toUpperAscii(image.id)];
+        ++sizesOfId[toUpperAscii(image.name)];
     std::sort(images.begin(), images.end(), [](const ImageFolder& a, const ImageFolder& b) {
-        return std::tie(a.prefix, a.id, a.frameCount) < std::tie(b.prefix, b.id, b.frameCount);
+        return std::tie(a.name, a.frameCount) < std::tie(b.name, b.frameCount);
     });
 
     std::error_code ec;
@@ -85,8 +88,8 @@ void writePreviewFiles(const fs::path& workFolder, const fs::path& folder) {
             shown.frames && static_cast<long>(shown.frames->size()) == image.frameCount;
         if (complete || shown.preview.image.isNull())
             continue;
-        std::string name = image.prefix + image.id;
-        if (sizesOfId[image.prefix + toUpperAscii(image.id)] > 1)
+        std::string name = image.name;
+        if (sizesOfId[toUpperAscii(image.name)] > 1)
             name += " " + std::to_string(image.frameCount);
         writeWholeFile((folder / (name + ".png")).string(), pngBytes(shown.preview.image));
     }

@@ -6,6 +6,7 @@
 #include "store/description_log.h"
 #include "store/frame_store.h"
 #include "store/puzzle_assembly.h"
+#include "store/store_layout.h"
 
 #include <filesystem>
 #include <string>
@@ -18,7 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kNotYetReceivedBlank = "Image description not yet received... ";
-constexpr std::size_t kImageIdLength = 11;
 constexpr std::string_view kLineStart = "Puzzle ";
 constexpr std::string_view kReceived = " : received ";
 constexpr std::string_view kFromTotal = " frames from a total of ";
@@ -59,7 +59,7 @@ void decodePuzzles(Session& session, Panes& panes) {
     panes.setDescription(kNotYetReceivedBlank);
     panes.listClear(ListPane::ListBox2);
 
-    const fs::path puzzles = session.workFolder / "Puzzles";
+    const fs::path puzzles = StoreLayout(session.workFolder).storeFolder(ImageKind::Puzzle);
     session.memo2 = puzzleFolders(puzzles);
 
     panes.reportClear();
@@ -74,8 +74,8 @@ void decodePuzzles(Session& session, Panes& panes) {
         panes.progress("Assembling puzzles", i, count);
         const std::string& folder = session.memo2[static_cast<std::size_t>(i)];
         const long received = frameFileCount(session, puzzles / folder);
-        const long total = frameCountOfFolder(folder);
-        const std::string id(chars(folder, 1, kImageIdLength));
+        const long total = StoreLayout::frameCountOfFolder(folder);
+        const std::string id(StoreLayout::imageIdOfFolder(folder));
         panes.reportAppend(std::string(kLineStart) + id + std::string(kReceived) +
                            std::to_string(received) + std::string(kFromTotal) +
                            std::to_string(total));
@@ -97,9 +97,10 @@ void decodePuzzles(Session& session, Panes& panes) {
 std::optional<std::string> incompletePuzzleFolder(std::string_view line) {
     if (!line.starts_with(kLineStart) || line.ends_with(kDecodedMark))
         return std::nullopt;
-    const std::string_view id = line.substr(kLineStart.size()).substr(0, kImageIdLength);
+    const std::string_view id =
+        line.substr(kLineStart.size()).substr(0, StoreLayout::kImageIdLength);
     std::string_view rest = line.substr(std::min(line.size(), kLineStart.size() + id.size()));
-    if (id.size() != kImageIdLength || !rest.starts_with(kReceived))
+    if (id.size() != StoreLayout::kImageIdLength || !rest.starts_with(kReceived))
         return std::nullopt;
     rest.remove_prefix(kReceived.size());
     const std::size_t between = rest.find(kFromTotal);
@@ -109,7 +110,7 @@ std::optional<std::string> incompletePuzzleFolder(std::string_view line) {
     const std::optional<long> total = countIn(rest.substr(between + kFromTotal.size()), 3);
     if (!total)
         return std::nullopt;
-    return imageFolderName(id, *total);
+    return StoreLayout::imageFolderName(id, *total);
 }
 
 } // namespace zelto

@@ -3,6 +3,7 @@
 #include "core/file_io.h"
 #include "store/description_log.h"
 #include "store/frame_store.h"
+#include "store/store_layout.h"
 
 namespace zelto {
 
@@ -49,14 +50,15 @@ void prepareWorkFolder(Session& session, const fs::path& folder) {
         std::error_code ignored;
         fs::remove(session.workFolder / name, ignored);
     }
-    for (const char* store : {"Thumbs", "Puzzles"})
-        removePartialFiles(session.workFolder / store, 1);
+    const StoreLayout layout(session.workFolder);
+    for (const ImageKind kind : {ImageKind::Thumbnail, ImageKind::Puzzle})
+        removePartialFiles(layout.storeFolder(kind), 1);
 
     std::error_code ec;
     if (!fs::exists(log, ec))
         writeWholeFile(log, "");
-    for (const char* store : {"Thumbs", "Puzzles"})
-        fs::create_directory(session.workFolder / store, ec);
+    for (const ImageKind kind : {ImageKind::Thumbnail, ImageKind::Puzzle})
+        fs::create_directory(layout.storeFolder(kind), ec);
 }
 
 } // namespace zelto

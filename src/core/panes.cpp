@@ -5,9 +5,9 @@
 namespace zelto {
 
 namespace {
-constexpr std::array kStrip{PicturePane::Image1, PicturePane::Image2, PicturePane::Image3,
-                            PicturePane::Image4, PicturePane::Image5, PicturePane::Image6,
-                            PicturePane::Image9, PicturePane::Image10};
+constexpr std::array<PicturePane, kIconStripSlots> kStrip{
+    PicturePane::Image1, PicturePane::Image2, PicturePane::Image3, PicturePane::Image4,
+    PicturePane::Image5, PicturePane::Image6, PicturePane::Image9, PicturePane::Image10};
 }
 
 void apaga(Panes& panes) {

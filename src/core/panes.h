@@ -65,6 +65,9 @@ class Panes {
     virtual void progress(std::string_view /*stage*/, long /*done*/, long /*total*/) {}
 };
 
+// The icon strip shows this many icons.
+inline constexpr std::size_t kIconStripSlots = 8;
+
 // Empties all ten picture panes.
 void apaga(Panes& panes);
 

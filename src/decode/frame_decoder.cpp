@@ -5,6 +5,7 @@
 #include "core/text.h"
 #include "decode/report_lines.h"
 #include "store/frame_store.h"
+#include "store/store_layout.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -19,8 +20,9 @@ constexpr auto kFrameWaiting = DurableWrites::Waiting::Unlisted;
 
 FrameDecoder::FrameDecoder(Session& session, Panes& panes)
     : session_(session), panes_(panes), log_(session.workFolder / kLogName, &session.writes),
-      workFolder_(session.workFolder.native() + "/"), thumbs_(workFolder_ + "Thumbs/"),
-      puzzles_(workFolder_ + "Puzzles/") {}
+      workFolder_(session.workFolder.native() + "/"),
+      thumbs_(StoreLayout(session.workFolder).storeFolder(ImageKind::Thumbnail).native() + "/"),
+      puzzles_(StoreLayout(session.workFolder).storeFolder(ImageKind::Puzzle).native() + "/") {}
 
 DecodedFrame FrameDecoder::decode(std::string_view line) {
     DecodedFrame decoded;
@@ -79,7 +81,7 @@ void FrameDecoder::imageFrame(std::string_view line, FrameType type, DecodedFram
     session_.currentImageId = frame.imageId;
     panes_.reportAppend(imageReportLine(type, frame));
 
-    decoded.imageFolder = imageFolderName(frame.imageId, frame.frameCount);
+    decoded.imageFolder = StoreLayout::imageFolderName(frame.imageId, frame.frameCount);
     const std::string folder =
         (type == FrameType::Thumbnail ? thumbs_ : puzzles_) + decoded.imageFolder + "/";
     // A folder that cannot be made shows up when its frame file is written just below.

@@ -3,8 +3,8 @@
 #include "core/file_io.h"
 #include "core/panes.h"
 #include "core/session.h"
-#include "store/description_log.h"
 #include "decode/frame_fields.h"
+#include "store/description_log.h"
 
 #include <string>
 #include <string_view>

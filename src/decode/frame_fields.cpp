@@ -2,8 +2,12 @@
 
 #include "core/run_error.h"
 #include "core/text.h"
+#include "decode/frame_layout.h"
+#include "store/store_layout.h"
 
 namespace zelto {
+
+using namespace frame_layout;
 
 namespace {
 
@@ -66,14 +70,14 @@ bool isTokenRun(std::string_view s, std::size_t n, bool trailingBlank) {
 } // namespace
 
 FrameType classifyLine(std::string_view line) {
-    const std::string_view type = chars(line, 10, 8);
-    if (type == "86 82 05")
+    const std::string_view type = chars(line, column(kTypeBytes), kTypeTextLength);
+    if (type == kTextType)
         return FrameType::Text;
-    if (type == "85 82 02")
+    if (type == kIconType)
         return FrameType::Icon;
-    if (type == "85 82 04")
+    if (type == kThumbnailType)
         return FrameType::Thumbnail;
-    if (type == "85 82 03")
+    if (type == kPuzzleType)
         return FrameType::Puzzle;
     return FrameType::None;
 }
@@ -120,38 +124,42 @@ std::string hexPairs(std::string_view tokens, long count) {
 
 TextFrame readTextFrame(std::string_view line) {
     TextFrame frame;
-    const long length = readWordField(line, 6);
+    const long length = readWordField(line, text::kLength);
     const long count = length - 1;
     frame.description =
-        count > 0 ? hexPairs(chars(line, 25, 3 * static_cast<std::size_t>(count)), count) : "";
-    frame.imageId = chars(line, 295, 11);
+        count > 0
+            ? hexPairs(chars(line, column(text::kDescription), 3 * static_cast<std::size_t>(count)),
+                       count)
+            : "";
+    frame.imageId = chars(line, column(text::kImageId), StoreLayout::kImageIdLength);
     return frame;
 }
 
 IconFrame readIconFrame(std::string_view line) {
     IconFrame frame;
-    frame.size = readWordField(line, 6);
-    frame.iconId = chars(line, 325, 12);
+    frame.size = readWordField(line, icon::kSize);
+    frame.iconId = chars(line, column(icon::kIconId), icon::kIconIdTextLength);
     return frame;
 }
 
 ImageFrame readImageFrame(std::string_view line) {
     ImageFrame frame;
-    frame.imageId = chars(line, 19, 11);
-    frame.imageSize = readWordField(line, 11);
-    frame.frameCount = frame.imageSize / 200 + 1;
-    frame.frameNumber = readWordField(line, 13);
-    frame.remainder = readByteField(line, 10);
-    frame.frameNumberText = chars(line, 40, 5);
+    frame.imageId = chars(line, column(image::kImageId), StoreLayout::kImageIdLength);
+    frame.imageSize = readWordField(line, image::kImageSize);
+    frame.frameCount = StoreLayout::frameCountOfImage(frame.imageSize);
+    frame.frameNumber = readWordField(line, image::kFrameNumber);
+    frame.remainder = readByteField(line, image::kRemainder);
+    frame.frameNumberText = chars(line, column(image::kFrameNumber), tokensLength(2));
     return frame;
 }
 
 std::string iconBitmap(std::string_view line, const IconFrame& frame) {
-    return readBytes(line, 8, frame.size);
+    return readBytes(line, icon::kBitmap, frame.size);
 }
 
 std::string imagePayload(std::string_view line, const ImageFrame& frame) {
-    return readBytes(line, 15, frame.frameNumber > 1 ? 200 : frame.remainder);
+    return readBytes(line, image::kPayload,
+                     StoreLayout::payloadLength(frame.frameNumber, frame.remainder));
 }
 
 void checkImageFrameNames(const ImageFrame& frame) {

@@ -7,6 +7,7 @@
 #include "core/run_error.h"
 #include "picture/jpeg_scan.h"
 #include "picture/picture.h"
+#include "store/store_layout.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -23,7 +24,7 @@ namespace zelto {
 
 namespace {
 
-constexpr std::size_t kFrameBytes = 200;
+constexpr auto kFrameBytes = static_cast<std::size_t>(StoreLayout::kSliceBytes);
 // A JPEG of at most 65535 bytes that claims more is not worth the memory.
 constexpr long long kLargestPicture = 4096LL * 4096;
 constexpr long kLibjpegMemory = 512L << 20;
@@ -55,7 +56,7 @@ std::vector<Piece> piecesOf(const PresentFrames& frames, long frameCount) {
     long next = 0; // the frame number that would continue the last piece
     for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
         const long f = it->first;
-        if (f < 1 || f > frameCount || !isWholeFrameFile(f, it->second.size()))
+        if (f < 1 || f > frameCount || !StoreLayout::isWholeFrameFile(f, it->second.size()))
             continue;
         if (pieces.empty() || f != next)
             pieces.push_back({static_cast<std::size_t>(frameCount - f) * kFrameBytes, {}});
@@ -457,7 +458,8 @@ Preview decodePreview(const PresentFrames& frames, long frameCount) {
         return noPicture(headerMissingText(frameCount));
     long present = 0;
     for (const auto& [number, bytes] : frames)
-        if (number >= 1 && number <= frameCount && isWholeFrameFile(number, bytes.size()))
+        if (number >= 1 && number <= frameCount &&
+            StoreLayout::isWholeFrameFile(number, bytes.size()))
             ++present;
     try {
         // Every frame in: the picture is the file itself, as the viewer shows it.

@@ -12,37 +12,6 @@ namespace zelto {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr std::uintmax_t kFramePayloadBytes = 200;
-constexpr std::uintmax_t kLongestRemainder = 255; // a one-byte field
-} // namespace
-
-std::string imageFolderName(std::string_view imageId, long frameCount) {
-    return std::string(imageId) + " . " + std::to_string(frameCount);
-}
-
-std::string frameFileName(long frameNumber) {
-    std::string name;
-    appendHexByte(name, static_cast<unsigned char>(frameNumber & 0xFF));
-    name.push_back(' ');
-    appendHexByte(name, static_cast<unsigned char>((frameNumber >> 8) & 0xFF));
-    return name + ".bin";
-}
-
-std::optional<long> frameNumberOfFileName(std::string_view name) {
-    if (name.size() != 9 || name[2] != ' ' || toUpperAscii(name.substr(5)) != ".BIN")
-        return std::nullopt;
-    long number = 0;
-    // Low byte first: characters 1-2 are the low byte, 4-5 the high byte.
-    for (const std::size_t at : {3, 4, 0, 1}) {
-        const int digit = hexDigitValue(name[at]);
-        if (digit < 0)
-            return std::nullopt;
-        number = number * 16 + digit;
-    }
-    return number;
-}
-
-namespace {
 using WrittenFrames = std::unordered_map<std::string, std::string>;
 
 // The size of a frame file, from the bytes the session wrote when it knows them.
@@ -63,10 +32,10 @@ long countFrameFiles(const fs::path& imageFolder, const WrittenFrames* written) 
         std::error_code typeError; // an entry that cannot be looked at counts as a file
         if (it->is_directory(typeError) || isPartialName(name))
             continue;
-        if (const auto frame = frameNumberOfFileName(name)) {
+        if (const auto frame = StoreLayout::frameNumberOfFileName(name)) {
             std::error_code sizeError;
             const std::uintmax_t size = frameFileSize(*it, written, sizeError);
-            if (sizeError || !isWholeFrameFile(*frame, size))
+            if (sizeError || !StoreLayout::isWholeFrameFile(*frame, size))
                 continue;
         }
         ++count;
@@ -83,29 +52,21 @@ long frameFileCount(const Session& session, const fs::path& imageFolder) {
     return countFrameFiles(imageFolder, &session.writtenFrames);
 }
 
-long frameCountOfFolder(std::string_view folderName) {
-    return toInteger(chars(folderName, 15, 3));
-}
-
-bool isWholeFrameFile(long frameNumber, std::uintmax_t size) {
-    return frameNumber <= 1 ? size <= kLongestRemainder : size == kFramePayloadBytes;
-}
-
 PresentFrames presentFrames(const fs::path& imageFolder, long frameCount) {
     PresentFrames frames;
     const std::string folder = imageFolder.native() + "/";
     for (long f = frameCount; f >= 1; --f) {
-        const std::string path = folder + frameFileName(f);
+        const std::string path = folder + StoreLayout::frameFileName(f);
         std::error_code ec;
         // Only regular files: a FIFO under a frame's name would hold the reader forever.
         if (!fs::is_regular_file(path, ec))
             continue;
         const std::uintmax_t size = fs::file_size(path, ec);
-        if (ec || !isWholeFrameFile(f, size))
+        if (ec || !StoreLayout::isWholeFrameFile(f, size))
             continue;
         std::string bytes = readWholeFile(path);
         // Checked again on what was read: the file may have changed since it was measured.
-        if (isWholeFrameFile(f, bytes.size()))
+        if (StoreLayout::isWholeFrameFile(f, bytes.size()))
             frames.emplace(f, std::move(bytes));
     }
     return frames;
@@ -116,14 +77,14 @@ void joinFrames(Session& session, const fs::path& imageFolder, long frameCount,
     std::string image;
     const std::string folder = imageFolder.native() + "/";
     for (long f = frameCount; f >= 1; --f) {
-        const std::string path = folder + frameFileName(f);
+        const std::string path = folder + StoreLayout::frameFileName(f);
         if (const auto written = session.writtenFrames.find(path);
             written != session.writtenFrames.end()) {
             image += written->second;
             continue;
         }
         const std::string frame = readWholeFile(path);
-        if (!isWholeFrameFile(f, frame.size()))
+        if (!StoreLayout::isWholeFrameFile(f, frame.size()))
             throwIoError(ENOENT);
         image += frame;
     }
@@ -153,15 +114,17 @@ std::vector<std::string> missingFramesMessages(const Session& session,
                                                const std::vector<std::string>& imageIds) {
     std::unordered_map<std::string_view, std::vector<const std::string*>> foldersOfId;
     for (const auto& folder : session.memo4.entries())
-        foldersOfId[chars(folder, 1, 11)].push_back(&folder);
+        foldersOfId[StoreLayout::imageIdOfFolder(folder)].push_back(&folder);
     std::vector<std::string> messages;
     for (const std::string& id : imageIds) {
         const auto found = foldersOfId.find(id);
         if (found == foldersOfId.end())
             continue;
         for (const std::string* folder : found->second) {
-            const long received = frameFileCount(session, session.workFolder / "Thumbs" / *folder);
-            const long total = frameCountOfFolder(*folder);
+            const long received = frameFileCount(
+                session,
+                StoreLayout(session.workFolder).imageFolder(ImageKind::Thumbnail, *folder));
+            const long total = StoreLayout::frameCountOfFolder(*folder);
             messages.push_back(" Missing " + std::to_string(total - received) + " frames from " +
                                std::to_string(total) + " in : thumb " + id);
         }
@@ -172,7 +135,7 @@ std::vector<std::string> missingFramesMessages(const Session& session,
 std::vector<std::string> thumbnailFoldersOf(const Session& session, std::string_view imageId) {
     std::vector<std::string> folders;
     for (const auto& folder : session.memo4.entries())
-        if (chars(folder, 1, 11) == imageId)
+        if (StoreLayout::imageIdOfFolder(folder) == imageId)
             folders.push_back(folder);
     return folders;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session.h"
+#include "store/store_layout.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,32 +14,12 @@
 
 namespace zelto {
 
-// Image folder: image ID + " . " + frame count, under Thumbs or Puzzles.
-std::string imageFolderName(std::string_view imageId, long frameCount);
-
-// Frame file of a frame number: low byte, blank, high byte in upper-case hex, ".bin"
-// (300 gives "2C 01.bin").
-std::string frameFileName(long frameNumber);
-
-// The frame number a frame file name stands for ("2C 01.bin" gives 300), letter case aside;
-// none for a name of another form.
-std::optional<long> frameNumberOfFileName(std::string_view fileName);
-
 // Files of an image folder that are not folders (hidden ones included, unfinished ones and
 // frame files that are not whole not); 0 when the folder does not exist.
 long frameFileCount(const std::filesystem::path& imageFolder);
 // The same, the sizes of the frames the session wrote taken from memory: the count of a
 // folder of hundreds of frames asks the file system for no size it knows.
 long frameFileCount(const Session& session, const std::filesystem::path& imageFolder);
-
-// The frame count written in an image folder name (characters 15 to 17, decimal);
-// fails with "'%s' is not a valid integer value".
-long frameCountOfFolder(std::string_view folderName);
-
-// Whether a frame file of this size holds its whole frame: every frame above the first
-// carries exactly 200 bytes; frame 1 (or 0) carries the remainder, at most 255 bytes. A frame
-// file of another size was cut short (by a power cut, say) and does not hold the frame.
-bool isWholeFrameFile(long frameNumber, std::uintmax_t size);
 
 // The frames of an image folder that have arrived whole, by frame number (frame count down
 // to 1), with their bytes. Missing, damaged (see isWholeFrameFile) and unfinished frame

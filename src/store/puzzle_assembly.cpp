@@ -13,10 +13,6 @@ namespace zelto {
 
 namespace fs = std::filesystem;
 
-namespace {
-constexpr std::size_t kImageIdLength = 11;
-} // namespace
-
 void PuzzleDescriber::describe(const std::string& puzzleId, Panes& panes) {
     if (!index_)
         index_.emplace(log_);
@@ -24,17 +20,18 @@ void PuzzleDescriber::describe(const std::string& puzzleId, Panes& panes) {
     if (!found.hasLines)
         panes.setDescription(kNotYetReceived);
     // Log lines shorter than a whole ID never match, so neither does an empty ID.
-    else if (found.description && puzzleId.size() == kImageIdLength)
+    else if (found.description && puzzleId.size() == StoreLayout::kImageIdLength)
         panes.setDescription(*found.description);
 }
 
 void joinPuzzle(Session& session, Panes& panes, const std::string& folder) {
-    const std::string id(chars(folder, 1, kImageIdLength));
+    const std::string id(StoreLayout::imageIdOfFolder(folder));
     session.lastPuzzleId = id;
-    const std::string fileName = "puzzl " + id + ".jpg";
+    const std::string fileName = StoreLayout::imageFileName(ImageKind::Puzzle, id);
     panes.listAppend(ListPane::ListBox2, fileName);
     const fs::path file = session.workFolder / fileName;
-    joinFrames(session, session.workFolder / "Puzzles" / folder, frameCountOfFolder(folder), file);
+    joinFrames(session, StoreLayout(session.workFolder).imageFolder(ImageKind::Puzzle, folder),
+               StoreLayout::frameCountOfFolder(folder), file);
     // Shown from where its bytes are: it takes its name with the command's other files.
     panes.showPicture(PicturePane::Image7, session.writes.readable(file), fileName);
 }

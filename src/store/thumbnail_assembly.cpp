@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "store/description_log.h"
 #include "store/frame_store.h"
+#include "store/store_layout.h"
 
 namespace zelto {
 
@@ -13,7 +14,7 @@ void removeThumbnailFolder(Session& session, const std::string& folderName) {
     // The joined thumbnail is on the disk under its name before its frames go: a power cut
     // cannot take both.
     session.writes.publishDurably();
-    const fs::path thumbs = session.workFolder / "Thumbs";
+    const fs::path thumbs = StoreLayout(session.workFolder).storeFolder(ImageKind::Thumbnail);
     const fs::path folder = thumbs / folderName;
     // Out of sight in one step, so that a kill leaves the folder whole or hidden, never half
     // emptied; start-up finishes a hidden one. A folder that cannot be moved (it is gone, say)
@@ -31,16 +32,17 @@ void removeThumbnailFolder(Session& session, const std::string& folderName) {
 
 void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
                    std::optional<DescriptionIndex>& descriptions) {
-    const std::string name = "thumb " + std::string(chars(folder, 1, 11)) + ".jpg";
+    const std::string name =
+        StoreLayout::imageFileName(ImageKind::Thumbnail, StoreLayout::imageIdOfFolder(folder));
     panes.listAppend(ListPane::ListBox2, name);
-    joinFrames(session, session.workFolder / "Thumbs" / folder, frameCountOfFolder(folder),
-               session.workFolder / name);
+    joinFrames(session, StoreLayout(session.workFolder).imageFolder(ImageKind::Thumbnail, folder),
+               StoreLayout::frameCountOfFolder(folder), session.workFolder / name);
     // Shown from where its bytes are: it takes its name with the command's other files.
     panes.showPicture(PicturePane::Image7,
                       session.writes.readable((session.workFolder / name).native()), name);
     panes.listSelectLast(ListPane::ListBox2);
 
-    session.currentImageId = chars(name, 7, 11);
+    session.currentImageId = StoreLayout::imageIdOfFolder(folder);
     if (!descriptions)
         descriptions.emplace(session.workFolder / kLogName);
     const LogLookup found = descriptions->find(session.currentImageId);
@@ -50,7 +52,7 @@ void joinThumbnail(Session& session, Panes& panes, const std::string& folder,
 }
 
 void assembleThumbnails(Session& session, Panes& panes) {
-    const fs::path thumbs = session.workFolder / "Thumbs";
+    const fs::path thumbs = StoreLayout(session.workFolder).storeFolder(ImageKind::Thumbnail);
     const auto& folders = session.memo4.entries();
     long done = 0;
     std::optional<DescriptionIndex> descriptions; // read when the first thumbnail needs it
@@ -58,8 +60,8 @@ void assembleThumbnails(Session& session, Panes& panes) {
     session.writes.publish();
     for (const std::string& folder : folders) {
         panes.progress("Assembling thumbnails", ++done, static_cast<long>(folders.size()));
-        if (frameFileCount(session, thumbs / folder) != frameCountOfFolder(folder)) {
-            panes.listAppend(ListPane::ListBox3, std::string(chars(folder, 1, 11)));
+        if (frameFileCount(session, thumbs / folder) != StoreLayout::frameCountOfFolder(folder)) {
+            panes.listAppend(ListPane::ListBox3, std::string(StoreLayout::imageIdOfFolder(folder)));
             continue;
         }
         session.memo5.push_back(folder);

@@ -1,8 +1,8 @@
 #include "commands/kiss_import.h"
 #include "commands/text_import.h"
 
-#include "support/kiss_capture.h"
 #include "store/frame_store.h"
+#include "support/kiss_capture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -77,12 +77,13 @@ void expectDecoded(const Pass& pass, const WorkFolder& work, const FakePanes& pa
     EXPECT_TRUE(listFolder(work / "Thumbs").empty());
 
     const long count = pass.puzzleFrameCount();
-    const fs::path puzzleFolder = work / "Puzzles" / imageFolderName(idText(pass.puzzleId4), count);
+    const fs::path puzzleFolder =
+        work / "Puzzles" / StoreLayout::imageFolderName(idText(pass.puzzleId4), count);
     std::vector<std::string> frameFiles;
     std::string joined;
     for (long f = count; f >= 1; --f) {
-        frameFiles.push_back(frameFileName(f));
-        joined += readFile(puzzleFolder / frameFileName(f));
+        frameFiles.push_back(StoreLayout::frameFileName(f));
+        joined += readFile(puzzleFolder / StoreLayout::frameFileName(f));
     }
     std::sort(frameFiles.begin(), frameFiles.end());
     EXPECT_EQ(listFolder(puzzleFolder), frameFiles);

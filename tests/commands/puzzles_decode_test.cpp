@@ -1,7 +1,7 @@
+#include "commands/puzzles_decode.h"
 #include "core/file_io.h"
 #include "core/run_error.h"
 #include "store/frame_store.h"
-#include "commands/puzzles_decode.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -23,12 +23,12 @@ const std::string kNotYetBlank = "Image description not yet received... ";
 fs::path storePuzzle(const WorkFolder& w, const std::string& id, const std::string& image,
                      std::initializer_list<long> skip = {}) {
     const long count = static_cast<long>(image.size() / 200 + 1);
-    const fs::path folder = w / "Puzzles" / imageFolderName(id, count);
+    const fs::path folder = w / "Puzzles" / StoreLayout::imageFolderName(id, count);
     fs::create_directories(folder);
     for (long f = count; f >= 1; --f) {
         if (std::find(skip.begin(), skip.end(), f) != skip.end())
             continue;
-        writeFile(folder / frameFileName(f),
+        writeFile(folder / StoreLayout::frameFileName(f),
                   image.substr(static_cast<std::size_t>(count - f) * 200, 200));
     }
     return folder;
@@ -185,7 +185,7 @@ TEST(DecodePuzzles, ListsTwoCompletePuzzlesInListingOrderAndShowsTheLast) {
     std::vector<std::string> report{" "}, files;
     for (const auto& folder : w.session.memo2) {
         const std::string id = folder.substr(0, 11);
-        const long total = frameCountOfFolder(folder);
+        const long total = StoreLayout::frameCountOfFolder(folder);
         report.push_back(decodedLine(id, total, total));
         files.push_back(puzzleFile(id));
     }
@@ -268,8 +268,9 @@ TEST(DecodePuzzles, KeepsTheLinesWrittenBeforeAHandMadeFolder) {
     for (const auto& folder : w.session.memo2) {
         if (folder.ends_with("x7"))
             break;
-        expected.push_back(decodedLine(folder.substr(0, 11), frameCountOfFolder(folder) - 1,
-                                       frameCountOfFolder(folder)));
+        expected.push_back(decodedLine(folder.substr(0, 11),
+                                       StoreLayout::frameCountOfFolder(folder) - 1,
+                                       StoreLayout::frameCountOfFolder(folder)));
     }
     EXPECT_EQ(w.session.memo2.size(), 3u);
     EXPECT_EQ(panes.report, expected);

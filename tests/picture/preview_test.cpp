@@ -130,15 +130,15 @@ TEST(Preview, AFrameFileOfAnyOtherSizeThanTwoHundredBytesIsMissing) {
     WorkFolder work;
     const std::string jpeg = smallJpeg(64, 64, 14);
     const long count = frameCountOf(jpeg);
-    const fs::path folder = work / "Thumbs" / imageFolderName("0A 1B 2C 3D", count);
+    const fs::path folder = work / "Thumbs" / StoreLayout::imageFolderName("0A 1B 2C 3D", count);
     fs::create_directories(folder);
     PresentFrames frames = framesOf(jpeg);
     for (const auto& [f, bytes] : frames)
-        writeFile(folder / frameFileName(f), bytes);
+        writeFile(folder / StoreLayout::frameFileName(f), bytes);
     const long damaged = count - 3;
-    writeFile(folder / frameFileName(damaged), frames[damaged].substr(0, 199));
+    writeFile(folder / StoreLayout::frameFileName(damaged), frames[damaged].substr(0, 199));
     // An unfinished write of the frame does not count either.
-    writeFile(folder / (".zelto-partial-" + frameFileName(damaged)), frames[damaged]);
+    writeFile(folder / (".zelto-partial-" + StoreLayout::frameFileName(damaged)), frames[damaged]);
     frames.erase(damaged);
 
     const FolderPreview fromStore = previewOfImageFolder(folder, count);

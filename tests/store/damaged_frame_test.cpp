@@ -1,10 +1,10 @@
 // A frame file numbered above 1 that does not hold 200 bytes was cut short (a power cut
 // leaves such files): it is not received until the frame comes again.
-#include "core/run_error.h"
 #include "commands/open_hex.h"
-#include "store/frame_store.h"
 #include "commands/puzzles_decode.h"
 #include "commands/work_folder.h"
+#include "core/run_error.h"
+#include "store/frame_store.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +13,16 @@ using namespace zelto;
 using namespace zelto::test;
 
 TEST(DamagedFrameFiles, CountAsMissingAreNeverJoinedAndAreReplacedWhenTheFrameComesAgain) {
-    EXPECT_EQ(frameNumberOfFileName("2C 01.bin"), 300);
-    EXPECT_EQ(frameNumberOfFileName("0a 00.BIN"), 10);
+    EXPECT_EQ(StoreLayout::frameNumberOfFileName("2C 01.bin"), 300);
+    EXPECT_EQ(StoreLayout::frameNumberOfFileName("0a 00.BIN"), 10);
     for (const char* other : {"0A 00.bin ", "zz 00.bin", "0A-00.bin", "readme.txt", ""})
-        EXPECT_EQ(frameNumberOfFileName(other), std::nullopt) << other;
-    EXPECT_TRUE(isWholeFrameFile(1, 0));
-    EXPECT_TRUE(isWholeFrameFile(0, 7));
-    EXPECT_TRUE(isWholeFrameFile(2, 200));
-    EXPECT_FALSE(isWholeFrameFile(2, 199));
-    EXPECT_FALSE(isWholeFrameFile(300, 0));
-    EXPECT_FALSE(isWholeFrameFile(1, 256)); // more than a one-byte remainder says
+        EXPECT_EQ(StoreLayout::frameNumberOfFileName(other), std::nullopt) << other;
+    EXPECT_TRUE(StoreLayout::isWholeFrameFile(1, 0));
+    EXPECT_TRUE(StoreLayout::isWholeFrameFile(0, 7));
+    EXPECT_TRUE(StoreLayout::isWholeFrameFile(2, 200));
+    EXPECT_FALSE(StoreLayout::isWholeFrameFile(2, 199));
+    EXPECT_FALSE(StoreLayout::isWholeFrameFile(300, 0));
+    EXPECT_FALSE(StoreLayout::isWholeFrameFile(1, 256)); // more than a one-byte remainder says
 
     WorkFolder work;
     FakePanes panes;
@@ -31,7 +31,7 @@ TEST(DamagedFrameFiles, CountAsMissingAreNeverJoinedAndAreReplacedWhenTheFrameCo
     const auto frames = imageFrames(ImageKind::Thumbnail, id4, jpeg); // N down to 1
     const long total = static_cast<long>(frames.size());
     ASSERT_GE(total, 3);
-    const std::string folderName = imageFolderName("0A 1B 2C 3D", total);
+    const std::string folderName = StoreLayout::imageFolderName("0A 1B 2C 3D", total);
     const fs::path folder = work / "Thumbs" / folderName;
     const std::string thumb = "thumb 0A 1B 2C 3D.jpg";
     Session* session = &work.session;
@@ -43,8 +43,8 @@ TEST(DamagedFrameFiles, CountAsMissingAreNeverJoinedAndAreReplacedWhenTheFrameCo
     // A pass stored every frame but 1; a power cut then left frame 2 empty and frame 3 short,
     // and the program started again.
     EXPECT_EQ(decode({frames.begin(), frames.end() - 1}), "");
-    writeFile(folder / frameFileName(2), "");
-    writeFile(folder / frameFileName(3), jpeg.substr(jpeg.size() - 50));
+    writeFile(folder / StoreLayout::frameFileName(2), "");
+    writeFile(folder / StoreLayout::frameFileName(3), jpeg.substr(jpeg.size() - 50));
     Session restarted;
     prepareWorkFolder(restarted, work.path());
     session = &restarted;
@@ -75,7 +75,7 @@ TEST(DamagedFrameFiles, CountAsMissingAreNeverJoinedAndAreReplacedWhenTheFrameCo
     const auto pieces = imageFrames(ImageKind::Puzzle, id4, jpeg);
     const fs::path puzzle = work / "Puzzles" / folderName;
     EXPECT_EQ(decode(pieces), "");
-    writeFile(puzzle / frameFileName(2), std::string(120, '\0'));
+    writeFile(puzzle / StoreLayout::frameFileName(2), std::string(120, '\0'));
     writeFile(work / "puzzl 0A 1B 2C 3D.jpg", "joined before");
     Session again;
     prepareWorkFolder(again, work.path());

@@ -1,11 +1,11 @@
 // A working folder on a disk that fills up: every write that fails says "Disk full", what was
 // written before stays whole, and no file is left half replaced or half appended.
+#include "commands/open_hex.h"
+#include "commands/puzzles_decode.h"
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "commands/open_hex.h"
-#include "support/file_size_limit.h"
 #include "store/frame_store.h"
-#include "commands/puzzles_decode.h"
+#include "support/file_size_limit.h"
 #include "support/small_disk.h"
 #include "support/test_support.h"
 
@@ -96,7 +96,7 @@ TEST_F(DiskFull, AFrameFileThatDoesNotFitLeavesTheStoredFramesWhole) {
     EXPECT_EQ(panes.report.size(), 1u);
     EXPECT_EQ(treeOf(folder), stored);
     for (int f = 30; f >= 26; --f)
-        EXPECT_EQ(readFile(folder / frameFileName(f)),
+        EXPECT_EQ(readFile(folder / StoreLayout::frameFileName(f)),
                   image.substr(static_cast<std::size_t>(30 - f) * 200, 200))
             << f;
     expectNoUnfinishedFiles(nest.work());

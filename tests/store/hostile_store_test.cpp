@@ -2,11 +2,11 @@
 // the other is expected, more files than frames and odd names inside image folders. Passes
 // and Puzzles > Decode stop with a run-time message or pass them over; what is kept there is
 // never removed or replaced, and nothing is written beside the working folder.
+#include "commands/open_hex.h"
+#include "commands/puzzles_decode.h"
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "commands/open_hex.h"
 #include "store/frame_store.h"
-#include "commands/puzzles_decode.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,10 +35,10 @@ class HostileStore : public ::testing::Test {
     // A puzzle folder of the frames of `image`, as the decoding pass leaves it.
     fs::path storePuzzle(const std::string& image) {
         const long count = static_cast<long>(image.size() / 200 + 1);
-        const fs::path folder = nest / "Puzzles" / imageFolderName(kIdText, count);
+        const fs::path folder = nest / "Puzzles" / StoreLayout::imageFolderName(kIdText, count);
         fs::create_directories(folder);
         for (long f = count; f >= 1; --f)
-            writeFile(folder / frameFileName(f),
+            writeFile(folder / StoreLayout::frameFileName(f),
                       image.substr(static_cast<std::size_t>(count - f) * 200, 200));
         return folder;
     }

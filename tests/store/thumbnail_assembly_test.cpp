@@ -1,5 +1,5 @@
-#include "core/run_error.h"
 #include "commands/open_hex.h"
+#include "core/run_error.h"
 #include "store/frame_store.h"
 #include "support/test_support.h"
 
@@ -141,14 +141,14 @@ TEST_F(ThumbnailAssembly, MissingFramesMessagesOnePerFolderOfTheId) {
 }
 
 TEST(FrameStore, NamesAndCounts) {
-    EXPECT_EQ(frameFileName(1), "01 00.bin");
-    EXPECT_EQ(frameFileName(10), "0A 00.bin");
-    EXPECT_EQ(frameFileName(255), "FF 00.bin");
-    EXPECT_EQ(frameFileName(300), "2C 01.bin");
-    EXPECT_EQ(imageFolderName("0A 1B 2C 3D", 12), "0A 1B 2C 3D . 12");
-    EXPECT_EQ(frameCountOfFolder("0A 1B 2C 3D . 328"), 328);
+    EXPECT_EQ(StoreLayout::frameFileName(1), "01 00.bin");
+    EXPECT_EQ(StoreLayout::frameFileName(10), "0A 00.bin");
+    EXPECT_EQ(StoreLayout::frameFileName(255), "FF 00.bin");
+    EXPECT_EQ(StoreLayout::frameFileName(300), "2C 01.bin");
+    EXPECT_EQ(StoreLayout::imageFolderName("0A 1B 2C 3D", 12), "0A 1B 2C 3D . 12");
+    EXPECT_EQ(StoreLayout::frameCountOfFolder("0A 1B 2C 3D . 328"), 328);
     try {
-        frameCountOfFolder("0A 1B 2C 3D . x1");
+        StoreLayout::frameCountOfFolder("0A 1B 2C 3D . x1");
         FAIL();
     } catch (const RunError& e) {
         EXPECT_STREQ(e.what(), "'x1' is not a valid integer value");

@@ -2,6 +2,7 @@
 
 #include "core/panes.h"
 #include "core/session.h"
+#include "store/store_layout.h"
 
 #include <filesystem>
 #include <functional>
@@ -122,7 +123,7 @@ std::string textFrame(std::string_view id4, std::string_view description);
 std::string textFrameWithLength(std::string_view id4, std::string_view description,
                                 int lengthField);
 std::string iconFrame(std::string_view id4, std::string_view bitmap);
-enum class ImageKind { Thumbnail, Puzzle };
+using zelto::ImageKind;
 std::string imageFrame(ImageKind kind, std::string_view id4, int imageSize, int frameNumber,
                        std::string_view payload);
 // Every frame of an image, from frame number N down to 1.
