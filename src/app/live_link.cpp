@@ -1,7 +1,10 @@
+// The window's side of a live session: starting it, holding it for commands, the status line.
 #include "app/live_link.h"
 
-#include "live/text_codec.h"
 #include "app/window_panes.h"
+#include "live/kiss_source.h"
+#include "live/station.h"
+#include "live/text_codec.h"
 
 #include <QLabel>
 
@@ -11,13 +14,6 @@ LiveLink::LiveLink(Session& session, WindowPanes& panes, QLabel* status,
                    std::function<void(const QString&)> showMessage, QObject* parent)
     : QObject(parent), session_(session), panes_(panes), status_(status),
       showMessage_(std::move(showMessage)) {
-    connect(&client_, &KissClient::received, this, &LiveLink::onReceived);
-    connect(&client_, &KissClient::connectionLost, this, [this] {
-        if (decoder_)
-            decoder_->connectionLost();
-        showState();
-    });
-    connect(&client_, &KissClient::stateChanged, this, &LiveLink::showState);
     countdown_.setInterval(1000);
     connect(&countdown_, &QTimer::timeout, this, &LiveLink::showState);
 }
@@ -26,39 +22,25 @@ LiveLink::~LiveLink() = default;
 
 void LiveLink::start(const KissServerAddress& address, const StationSettings& station) {
     stop();
-    forwarder_.reset();
-    if (station.forwarding) {
+    if (station.forwarding)
         if (const std::string problem = stationSettingsProblem(station); !problem.empty()) {
-            showMessage_(QString::fromStdString(problem));
+            showMessage_(fromWindows1252(problem));
             return;
         }
-        try {
-            forwarder_ = std::make_unique<SidsForwarder>(
-                station, session_.workFolder / kSidsQueueName, false);
-        } catch (const std::exception& error) {
-            showMessage_(fromWindows1252(error.what()));
-            return;
-        }
-        connect(forwarder_.get(), &SidsForwarder::stateChanged, this, &LiveLink::showState);
-        connect(forwarder_.get(), &SidsForwarder::told, this, [this](const QString& text) {
-            panes_.reportAppend(" >>>  SiDS: " + text.toStdString());
-            panes_.endCommand(); // shown at once
-        });
+    LiveSession::Observer& observer = *this;
+    auto live = std::make_unique<LiveSession>(session_, observer);
+    try {
+        addStationSinks(*live, session_, panes_, station, false);
+    } catch (const std::exception& error) {
+        showMessage_(fromWindows1252(error.what()));
+        return;
     }
-    address_ = address;
-    stoppedFor_.clear();
+    live_ = std::move(live);
     // The incomplete thumbnails listed from now on are those the session meets.
     panes_.listClear(ListPane::ListBox3);
     session_.resetHiddenLists();
-    decoder_ = std::make_unique<LiveDecoder>(session_, panes_, [this](const std::string& message) {
-        panes_.reportAppend(" >>>  " + message);
-    });
-    if (forwarder_)
-        decoder_->onKeptFrame([this](std::string_view frame, LiveDecoder::Clock::time_point at) {
-            forwarder_->forward(frame, at);
-        });
     status_->show();
-    client_.start(address.host, address.port);
+    live_->start(std::make_unique<KissSource>(address.host, address.port));
     countdown_.start();
     emit activeChanged(true);
 }
@@ -66,93 +48,99 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
 void LiveLink::stop() {
     if (!active())
         return;
-    client_.stop(); // what has come in is decoded first
+    live_->stop(); // what has come in is decoded first
     countdown_.stop();
     showState();
     emit activeChanged(false);
 }
 
 void LiveLink::commandStarts() {
-    if (commandDepth_++ == 0)
-        client_.hold(true);
+    if (commandDepth_++ == 0 && live_)
+        live_->hold(true);
 }
 
 void LiveLink::commandEnded() {
     if (--commandDepth_ > 0)
         return;
-    if (decoder_)
-        decoder_->storeChanged();
-    client_.hold(false);
+    if (live_)
+        live_->hold(false);
 }
 
-void LiveLink::onReceived(const QByteArray& bytes) {
-    if (!decoder_)
-        return;
-    QString failure;
+void LiveLink::framesArrive() {
     panes_.beginCommand();
-    try {
-        decoder_->receive(
-            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-            LiveDecoder::Clock::now());
-    } catch (const std::exception& error) {
-        failure = fromWindows1252(error.what());
-    }
-    panes_.endCommand();
-    panes_.keepLastReportLines(kReportLines);
-    if (failure.isEmpty()) {
-        showState();
-        return;
-    }
-    // Nothing more that comes could be kept.
-    stoppedFor_ = failure;
-    stop();
-    showMessage_(failure);
 }
 
-QString LiveLink::stateText(const KissServerAddress& address, KissClient::State state,
-                            const QString& reason, int secondsToRetry, const LiveCounts& counts) {
-    QString text = QStringLiteral("KISS %1:%2: ").arg(address.host).arg(address.port);
-    switch (state) {
-    case KissClient::State::Connecting:
+void LiveLink::changed(LiveSession::Change what) {
+    switch (what) {
+    case LiveSession::Change::Frames:
+        panes_.endCommand();
+        panes_.keepLastReportLines(kReportLines);
+        break;
+    case LiveSession::Change::Ended: {
+        panes_.endCommand();
+        panes_.keepLastReportLines(kReportLines);
+        // Nothing more that comes could be kept: the session has stopped.
+        countdown_.stop();
+        showState();
+        emit activeChanged(false);
+        showMessage_(fromWindows1252(live_->state().stoppedFor));
+        return;
+    }
+    case LiveSession::Change::Source:
+    case LiveSession::Change::FrameCut:
+    case LiveSession::Change::Forwarding:
+        break;
+    }
+    showState();
+}
+
+void LiveLink::told(const std::string& text) {
+    panes_.reportAppend(" >>>  " + text);
+    panes_.endCommand(); // shown at once
+}
+
+QString LiveLink::stateText(const LiveState& state) {
+    QString text = QStringLiteral("%1 %2: ").arg(fromWindows1252(state.sourceKind),
+                                                 fromWindows1252(state.sourceName));
+    const QString reason = fromWindows1252(state.source.reason);
+    switch (state.source.phase) {
+    case SourceState::Phase::Connecting:
         text += QStringLiteral("connecting...");
         break;
-    case KissClient::State::Connected:
+    case SourceState::Phase::Connected:
         text += QStringLiteral("connected");
         break;
-    case KissClient::State::Waiting:
-        text += QStringLiteral("lost (%1), next try in %2 s").arg(reason).arg(secondsToRetry);
+    case SourceState::Phase::Waiting:
+        text += QStringLiteral("lost (%1), next try in %2 s")
+                    .arg(reason)
+                    .arg(state.source.secondsToRetry);
         break;
-    case KissClient::State::Stopped:
-        text += reason.isEmpty() ? QStringLiteral("disconnected")
-                                 : QStringLiteral("stopped: %1").arg(reason);
+    case SourceState::Phase::Stopped:
+        text += state.stoppedFor.empty()
+                    ? QStringLiteral("disconnected")
+                    : QStringLiteral("stopped: %1").arg(fromWindows1252(state.stoppedFor));
         break;
     }
-    text += QStringLiteral(", %1 frames received").arg(counts.frames);
-    if (counts.cut > 0)
-        text += QStringLiteral(", %1 cut off").arg(counts.cut);
-    if (counts.failed > 0)
-        text += QStringLiteral(", %1 not decoded").arg(counts.failed);
-    return text;
-}
-
-QString LiveLink::forwardingText(const SidsForwarder::State& state) {
-    QString text = QStringLiteral("SiDS: %1 sent, %2 waiting").arg(state.sent).arg(state.waiting);
-    if (!state.lastError.isEmpty())
-        text += QStringLiteral(" (%1, next try in %2 s)")
-                    .arg(state.lastError)
-                    .arg(state.secondsToRetry);
+    text += QStringLiteral(", %1 frames received").arg(state.counts.frames);
+    if (state.counts.cut > 0)
+        text += QStringLiteral(", %1 cut off").arg(state.counts.cut);
+    if (state.counts.failed > 0)
+        text += QStringLiteral(", %1 not decoded").arg(state.counts.failed);
+    if (const auto& forwarding = state.forwarding) {
+        text += QStringLiteral("; SiDS: %1 sent, %2 waiting")
+                    .arg(forwarding->sent)
+                    .arg(forwarding->waiting);
+        if (!forwarding->lastError.empty())
+            text += QStringLiteral(" (%1, next try in %2 s)")
+                        .arg(fromWindows1252(forwarding->lastError))
+                        .arg(forwarding->secondsToRetry);
+    }
     return text;
 }
 
 void LiveLink::showState() {
-    const LiveCounts counts = decoder_ ? decoder_->counts() : LiveCounts{};
-    QString text =
-        stateText(address_, client_.state(),
-                  client_.state() == KissClient::State::Stopped ? stoppedFor_ : client_.lastError(),
-                  client_.secondsToRetry(), counts);
-    if (forwarder_)
-        text += QStringLiteral("; ") + forwardingText(forwarder_->state());
-    status_->setText(text);
+    if (live_)
+        status_->setText(stateText(live_->state()));
 }
 
 } // namespace zelto

@@ -1,9 +1,8 @@
 #pragma once
 
 #include "app/kiss_server_dialog.h"
-#include "commands/live_decoder.h"
-#include "live/kiss_client.h"
-#include "live/sids_forwarder.h"
+#include "commands/live_session.h"
+#include "live/sids_report.h"
 
 #include <QObject>
 #include <QTimer>
@@ -17,9 +16,9 @@ namespace zelto {
 
 class WindowPanes;
 
-// The window's live session: the KISS client, the decoding of what it brings into the panes,
-// and the status line that tells how it stands.
-class LiveLink : public QObject {
+// The window's live session: it starts and stops it, lets the window's commands hold it, and
+// words its state in the status line.
+class LiveLink : public QObject, private LiveSession::Observer {
     Q_OBJECT
 
   public:
@@ -34,7 +33,7 @@ class LiveLink : public QObject {
     // settings that cannot forward are refused with their message before connecting.
     void start(const KissServerAddress& address, const StationSettings& station);
     void stop();
-    bool active() const { return client_.state() != KissClient::State::Stopped; }
+    bool active() const { return live_ && live_->active(); }
 
     // Around every other command: frames wait while it runs and are decoded when it
     // returns, with the store read afresh, since the command may have changed it.
@@ -42,26 +41,22 @@ class LiveLink : public QObject {
     void commandEnded();
 
     // The status line.
-    static QString stateText(const KissServerAddress& address, KissClient::State state,
-                             const QString& reason, int secondsToRetry, const LiveCounts& counts);
-    static QString forwardingText(const SidsForwarder::State& state);
+    static QString stateText(const LiveState& state);
 
   signals:
     void activeChanged(bool active);
 
   private:
-    void onReceived(const QByteArray& bytes);
+    void changed(LiveSession::Change what) override;
+    void told(const std::string& text) override;
+    void framesArrive() override;
     void showState();
 
     Session& session_;
     WindowPanes& panes_;
     QLabel* status_;
     std::function<void(const QString&)> showMessage_;
-    KissClient client_;
-    std::unique_ptr<LiveDecoder> decoder_;
-    std::unique_ptr<SidsForwarder> forwarder_;
-    KissServerAddress address_;
-    QString stoppedFor_; // the failure that ended the session
+    std::unique_ptr<LiveSession> live_;
     QTimer countdown_;
     int commandDepth_ = 0;
 };

@@ -1,19 +1,20 @@
+// Zeltodecoder-batch --kiss: a live session until SIGINT or SIGTERM, told on standard error.
 #include "batch/live_run.h"
 
 #include "batch/buffered_output.h"
 #include "batch/fd_write.h"
 #include "batch/live_panes.h"
-#include "core/run_error.h"
-#include "commands/live_decoder.h"
-#include "live/kiss_client.h"
-#include "live/sids_forwarder.h"
+#include "commands/live_session.h"
+#include "live/kiss_source.h"
+#include "live/sids_queue.h"
+#include "live/station.h"
+#include "live/text_codec.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -41,30 +42,72 @@ bool catchStopSignals() {
            ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
-QString seconds(int n) {
-    return QString::number(n) + QStringLiteral(" s");
+std::string seconds(int n) {
+    return std::to_string(n) + " s";
 }
 
-// What becomes of forwarding, told as it changes rather than per frame.
-void tellForwarding(SidsForwarder& forwarder, const std::function<void(const std::string&)>& tell) {
-    auto lastError = std::make_shared<QString>();
-    QObject::connect(&forwarder, &SidsForwarder::stateChanged, [&forwarder, tell, lastError] {
-        const SidsForwarder::State state = forwarder.state();
-        if (state.lastError == *lastError)
+// The batch tool's words for a live session: one stderr line per change that matters, after
+// the report lines decoded before it.
+class StderrObserver : public LiveSession::Observer {
+  public:
+    StderrObserver(BufferedOutput& out, std::string label) : out_(out), label_(std::move(label)) {}
+
+    void attach(LiveSession& live) { live_ = &live; }
+    int status() const { return status_; }
+
+    void tell(const std::string& text) {
+        out_.flush(); // what was decoded before goes first
+        writeErrorLine(label_ + ": " + text);
+    }
+
+    void told(const std::string& text) override { tell(text); }
+
+    void changed(LiveSession::Change what) override {
+        const LiveState state = live_->state();
+        switch (what) {
+        case LiveSession::Change::Frames:
+            out_.flush(); // the frames of each read from the source show at once
+            break;
+        case LiveSession::Change::FrameCut:
+            tell("a frame cut off by the lost connection was dropped");
+            break;
+        case LiveSession::Change::Source:
+            if (state.source.phase == SourceState::Phase::Connected)
+                tell("connected");
+            else if (state.source.phase == SourceState::Phase::Waiting)
+                tell(state.source.reason + "; next try in " + seconds(state.source.secondsToRetry));
+            break;
+        case LiveSession::Change::Forwarding:
+            tellForwarding(*state.forwarding);
+            break;
+        case LiveSession::Change::Ended:
+            tell(state.stoppedFor);
+            status_ = 1;
+            QCoreApplication::exit();
+            break;
+        }
+    }
+
+  private:
+    // What becomes of forwarding, told as it changes rather than per frame.
+    void tellForwarding(const ForwardingState& state) {
+        if (state.lastError == lastError_)
             return;
-        *lastError = state.lastError;
-        if (state.lastError.isEmpty())
+        lastError_ = state.lastError;
+        if (state.lastError.empty())
             tell("SiDS: the server takes frames again, " + std::to_string(state.waiting) +
                  " waiting");
         else
-            tell("SiDS: " + state.lastError.toStdString() + "; " + std::to_string(state.waiting) +
-                 " frames waiting, next try in " + seconds(state.secondsToRetry).toStdString());
-    });
-    QObject::connect(&forwarder, &SidsForwarder::told,
-                     [tell](const QString& text) { tell("SiDS: " + text.toStdString()); });
-    QObject::connect(&forwarder, &SidsForwarder::requestShown,
-                     [tell](const QString& text) { tell("SiDS dry run: " + text.toStdString()); });
-}
+            tell("SiDS: " + state.lastError + "; " + std::to_string(state.waiting) +
+                 " frames waiting, next try in " + seconds(state.secondsToRetry));
+    }
+
+    BufferedOutput& out_;
+    std::string label_;
+    LiveSession* live_ = nullptr;
+    int status_ = 0;
+    std::string lastError_;
+};
 
 } // namespace
 
@@ -77,90 +120,39 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
     if (!QCoreApplication::instance())
         application = std::make_unique<QCoreApplication>(argc, argv);
 
-    const std::string label = (host.find(':') != std::string::npos ? "[" + host + "]" : host) +
-                              ":" + std::to_string(port);
-    const auto tell = [&](const std::string& text) {
-        out.flush(); // what was decoded before goes first
-        writeErrorLine(label + ": " + text);
-    };
+    auto source = std::make_unique<KissSource>(fromWindows1252(host), port);
+    StderrObserver observer(out, source->name());
     if (!catchStopSignals()) {
-        tell("cannot catch SIGINT and SIGTERM");
+        observer.tell("cannot catch SIGINT and SIGTERM");
         return 1;
     }
 
     LivePanes panes(out);
-    LiveDecoder decoder(session, panes, tell);
-    std::unique_ptr<SidsForwarder> forwarder;
-    if (station.forwarding) {
-        try {
-            forwarder = std::make_unique<SidsForwarder>(
-                station, session.workFolder / kSidsQueueName, dryRun);
-        } catch (const std::exception& error) {
-            tell(std::string(kSidsQueueName) + ": " + error.what());
-            return 1;
-        }
-        tellForwarding(*forwarder, tell);
-        decoder.onKeptFrame([&](std::string_view frame, LiveDecoder::Clock::time_point received) {
-            forwarder->forward(frame, received);
-        });
+    LiveSession live(session, observer);
+    observer.attach(live);
+    try {
+        addStationSinks(live, session, panes, station, dryRun);
+    } catch (const std::exception& error) {
+        observer.tell(std::string(kSidsQueueName) + ": " + error.what());
+        return 1;
     }
-    KissClient client;
-    int status = 0;
-    const auto stopFor = [&](const std::string& message) {
-        tell(message);
-        status = 1;
-        QCoreApplication::exit();
-    };
-    QObject::connect(&client, &KissClient::received, [&](const QByteArray& bytes) {
-        if (status != 0)
-            return;
-        try {
-            decoder.receive(
-                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                LiveDecoder::Clock::now());
-            out.flush(); // the frames of each read from the server show at once
-        } catch (const std::exception& error) {
-            stopFor(error.what());
-        }
-    });
-    QObject::connect(&client, &KissClient::connectionLost, [&] {
-        const long cutBefore = decoder.counts().cut;
-        decoder.connectionLost();
-        if (decoder.counts().cut > cutBefore)
-            tell("a frame cut off by the lost connection was dropped");
-    });
-    QObject::connect(&client, &KissClient::stateChanged, [&] {
-        switch (client.state()) {
-        case KissClient::State::Connected:
-            tell("connected");
-            break;
-        case KissClient::State::Waiting:
-            tell((client.lastError() + QStringLiteral("; next try in ") +
-                  seconds(client.secondsToRetry()))
-                     .toStdString());
-            break;
-        case KissClient::State::Connecting:
-        case KissClient::State::Stopped:
-            break;
-        }
-    });
     QSocketNotifier stopRequest(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopRequest, &QSocketNotifier::activated, [] { QCoreApplication::exit(); });
 
-    tell("connecting");
-    client.start(QString::fromStdString(host), port);
+    observer.tell("connecting");
+    live.start(std::move(source));
     QCoreApplication::exec();
     // What has come in is decoded before the end; a frame begun is dropped.
-    client.stop();
-    const LiveCounts& counts = decoder.counts();
+    live.stop();
+    const LiveState state = live.state();
     std::string forwarded;
-    if (forwarder && !dryRun)
-        forwarded = "; SiDS: " + std::to_string(forwarder->state().sent) + " sent, " +
-                    std::to_string(forwarder->state().waiting) + " waiting";
-    tell("stopped: " + std::to_string(counts.frames) + " frames received, " +
-         std::to_string(counts.cut) + " cut off, " + std::to_string(counts.failed) +
-         " not decoded" + forwarded);
-    return status;
+    if (state.forwarding && !state.forwarding->dryRun)
+        forwarded = "; SiDS: " + std::to_string(state.forwarding->sent) + " sent, " +
+                    std::to_string(state.forwarding->waiting) + " waiting";
+    observer.tell("stopped: " + std::to_string(state.counts.frames) + " frames received, " +
+                  std::to_string(state.counts.cut) + " cut off, " +
+                  std::to_string(state.counts.failed) + " not decoded" + forwarded);
+    return observer.status();
 }
 
 } // namespace zelto

@@ -1,8 +1,8 @@
 #include "commands/import_steps.h"
 
+#include "commands/decoding_pass.h"
 #include "core/file_io.h"
 #include "core/run_error.h"
-#include "commands/decoding_pass.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,8 +1,8 @@
 #include "commands/kiss_import.h"
 
+#include "commands/import_steps.h"
 #include "core/file_io.h"
 #include "import/hex_frame_file.h"
-#include "commands/import_steps.h"
 #include "import/kiss_frames.h"
 
 #include <string>

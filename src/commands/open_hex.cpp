@@ -1,8 +1,8 @@
 #include "commands/open_hex.h"
 
-#include "core/file_io.h"
 #include "commands/decoding_pass.h"
 #include "commands/import_steps.h"
+#include "core/file_io.h"
 
 namespace zelto {
 

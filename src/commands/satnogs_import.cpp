@@ -1,9 +1,9 @@
 #include "commands/satnogs_import.h"
 
+#include "commands/import_steps.h"
 #include "core/file_io.h"
 #include "core/text.h"
 #include "import/hex_frame_file.h"
-#include "commands/import_steps.h"
 #include "import/satnogs_frames.h"
 
 namespace zelto {

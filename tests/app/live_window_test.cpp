@@ -1,10 +1,11 @@
 #include "app/kiss_server_dialog.h"
 #include "app/list_box.h"
 #include "app/live_link.h"
-#include "app/station_settings_dialog.h"
 #include "app/main_window.h"
-#include "support/kiss_capture.h"
+#include "app/station_settings_dialog.h"
+#include "live/kiss_client.h"
 #include "support/http_server.h"
+#include "support/kiss_capture.h"
 #include "support/kiss_server.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
@@ -150,21 +151,27 @@ TEST_F(LiveWindow, ForwardingIsRefusedWithoutItsSettingsAndSendsEachFrameReceive
 }
 
 TEST(LiveState, TellsHowTheSessionStands) {
-    const KissServerAddress address{QStringLiteral("localhost"), 8100};
-    LiveCounts counts;
-    counts.frames = 12;
-    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Connecting, {}, 0, counts),
+    LiveState state;
+    state.sourceKind = "KISS";
+    state.sourceName = "localhost:8100";
+    state.source.phase = SourceState::Phase::Connecting;
+    state.counts.frames = 12;
+    EXPECT_EQ(LiveLink::stateText(state),
               QStringLiteral("KISS localhost:8100: connecting..., 12 frames received"));
-    counts.cut = 1;
-    counts.failed = 2;
-    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Waiting,
-                                  QStringLiteral("Connection refused"), 8, counts),
+    state.counts.cut = 1;
+    state.counts.failed = 2;
+    state.source = {SourceState::Phase::Waiting, "Connection refused", 8, {}};
+    EXPECT_EQ(LiveLink::stateText(state),
               QStringLiteral("KISS localhost:8100: lost (Connection refused), next try in 8 s, "
                              "12 frames received, 1 cut off, 2 not decoded"));
-    EXPECT_EQ(LiveLink::stateText(address, KissClient::State::Stopped, QStringLiteral("Disk full"),
-                                  0, counts),
-              QStringLiteral("KISS localhost:8100: stopped: Disk full, 12 frames received, 1 cut "
-                             "off, 2 not decoded"));
+    state.source = {};
+    state.stoppedFor = "Disk full";
+    // The program's own text is Windows-1252, as the server's reason was turned into it.
+    state.forwarding = ForwardingState{false, 3, 1, "HTTP 503 Indisponible \xE0 l'instant", 4};
+    EXPECT_EQ(LiveLink::stateText(state),
+              QString::fromUtf8("KISS localhost:8100: stopped: Disk full, 12 frames received, 1 "
+                                "cut off, 2 not decoded; SiDS: 3 sent, 1 waiting (HTTP 503 "
+                                "Indisponible \u00e0 l'instant, next try in 4 s)"));
     EXPECT_EQ(KissClient::retryDelaySeconds(1), 1);
     EXPECT_EQ(KissClient::retryDelaySeconds(2), 2);
     EXPECT_EQ(KissClient::retryDelaySeconds(6), 32);

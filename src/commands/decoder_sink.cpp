@@ -1,4 +1,5 @@
-#include "commands/live_decoder.h"
+// The sink that decodes a live session's frames into the panes and the store as they come.
+#include "commands/decoder_sink.h"
 
 #include "core/durable_writes.h"
 #include "core/run_error.h"
@@ -19,58 +20,28 @@ namespace {
 constexpr std::size_t kRememberedFrames = 20000;
 } // namespace
 
-LiveDecoder::LiveDecoder(Session& session, Panes& panes, FrameErrorHandler onFrameError)
-    : session_(session), panes_(panes), onFrameError_(std::move(onFrameError)),
-      decoder_(session, panes), day_(session.workFolder) {}
+DecoderSink::DecoderSink(Session& session, Panes& panes)
+    : session_(session), panes_(panes), decoder_(session, panes) {}
 
-void LiveDecoder::receive(std::string_view bytes, Clock::time_point received) {
-    // Each block is one command: what it wrote is on the disk when it returns.
-    FinishOnExit writes(session_.writes);
-    captureBytes_.clear();
-    hexLines_.clear();
-    keptFrames_.clear();
-    splitter_.feed(bytes, [&](std::string_view frame) {
-        ++counts_.frames;
-        captureBytes_.push_back(static_cast<char>(kKissDelimiter));
-        captureBytes_.append(frame);
-        captureBytes_.push_back(static_cast<char>(kKissDelimiter));
-        if (!isKeptFrame(frame))
-            return;
-        appendKissHexLine(hexLines_, frame);
-        if (onKeptFrame_)
-            appendWithoutEscapes(keptFrames_.emplace_back(), frame);
-    });
-    counts_.overlong = splitter_.overlongFrames();
-    // Kept before anything else is done with them: a frame that upsets the decoding is on
-    // the disk already.
-    day_.write(received, captureBytes_, hexLines_);
-    if (!captureBytes_.empty())
-        session_.writes.noteChange(session_.workFolder);
-    for (const std::string& frame : keptFrames_)
-        onKeptFrame_(frame, received);
-    for (std::size_t start = 0; start < hexLines_.size();) {
-        const std::size_t end = hexLines_.find(kHexLineEnd, start);
-        decodeLine(std::string_view(hexLines_).substr(start, end - start));
+void DecoderSink::take(const ReceivedFrames& frames) {
+    const std::string_view lines = frames.hexLines;
+    for (std::size_t start = 0; start < lines.size();) {
+        const std::size_t end = lines.find(kHexLineEnd, start);
+        decodeLine(lines.substr(start, end - start));
         start = end + kHexLineEnd.size();
     }
     // The frames written are remembered, to spare reading back a frame received again, but
     // only so many: a session of weeks must not hold them all.
     if (session_.writtenFrames.size() > kRememberedFrames)
         session_.forgetWrittenFrames();
-    writes.finish();
 }
 
-void LiveDecoder::connectionLost() {
-    if (splitter_.restart())
-        ++counts_.cut;
-}
-
-void LiveDecoder::storeChanged() {
+void DecoderSink::storeChanged() {
     decoder_.forgetStore();
     frameFiles_.clear();
 }
 
-void LiveDecoder::decodeLine(std::string_view line) {
+void DecoderSink::decodeLine(std::string_view line) {
     try {
         const DecodedFrame frame = decoder_.decode(line);
         switch (frame.type) {
@@ -90,15 +61,15 @@ void LiveDecoder::decodeLine(std::string_view line) {
     } catch (const RunError& error) {
         if (error.writeFailure())
             throw;
-        ++counts_.failed;
-        onFrameError_(error.what());
+        ++failed_;
+        host_->tell(error.what());
     } catch (const std::exception& error) {
-        ++counts_.failed;
-        onFrameError_(error.what());
+        ++failed_;
+        host_->tell(error.what());
     }
 }
 
-void LiveDecoder::showIcon(const std::string& iconFile) {
+void DecoderSink::showIcon(const std::string& iconFile) {
     // The newest icon takes the slot after the others; once all eight are filled, the strip
     // moves one slot to the left. An icon that cannot be shown is not kept in the strip.
     recentIcons_.push_back(iconFile);
@@ -122,7 +93,7 @@ void LiveDecoder::showIcon(const std::string& iconFile) {
     }
 }
 
-bool LiveDecoder::completeAfter(ImageKind kind, const DecodedFrame& frame) {
+bool DecoderSink::completeAfter(ImageKind kind, const DecodedFrame& frame) {
     const std::filesystem::path folder =
         StoreLayout(session_.workFolder).imageFolder(kind, frame.imageFolder);
     const std::string& key = folder.native();
@@ -145,13 +116,13 @@ bool LiveDecoder::completeAfter(ImageKind kind, const DecodedFrame& frame) {
     return (known->second = frameFileCount(folder)) == total;
 }
 
-void LiveDecoder::forgetThumbnailFolder(const std::string& folderName) {
+void DecoderSink::forgetThumbnailFolder(const std::string& folderName) {
     frameFiles_.erase(
         StoreLayout(session_.workFolder).imageFolder(ImageKind::Thumbnail, folderName).native());
     decoder_.forgetThumbnailFolder(folderName);
 }
 
-void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
+void DecoderSink::thumbnailFrame(const DecodedFrame& frame) {
     const std::string id(StoreLayout::imageIdOfFolder(frame.imageFolder));
     if (!completeAfter(ImageKind::Thumbnail, frame)) {
         if (!panes_.listHas(ListPane::ListBox3, id))
@@ -171,7 +142,7 @@ void LiveDecoder::thumbnailFrame(const DecodedFrame& frame) {
     panes_.listRemove(ListPane::ListBox3, id);
 }
 
-void LiveDecoder::puzzleFrame(const DecodedFrame& frame) {
+void DecoderSink::puzzleFrame(const DecodedFrame& frame) {
     if (!completeAfter(ImageKind::Puzzle, frame))
         return;
     joinPuzzle(session_, panes_, frame.imageFolder);

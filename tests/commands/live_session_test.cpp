@@ -1,10 +1,12 @@
-#include "commands/live_decoder.h"
+#include "commands/live_session.h"
 
+#include "commands/day_capture_sink.h"
+#include "commands/decoder_sink.h"
+#include "commands/kiss_import.h"
+#include "commands/puzzles_decode.h"
 #include "core/run_error.h"
 #include "import/hex_frame_file.h"
 #include "support/kiss_capture.h"
-#include "commands/kiss_import.h"
-#include "commands/puzzles_decode.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +16,10 @@ using namespace zelto::test;
 
 namespace {
 
+using Clock = std::chrono::system_clock;
+
 // 2026-12-09 10:56:02 UTC.
-const LiveDecoder::Clock::time_point kNoon = LiveDecoder::Clock::from_time_t(1796813762);
+const Clock::time_point kNoon = Clock::from_time_t(1796813762);
 const std::string kDay = "kiss-2026-12-09";
 
 const std::string kThumbId = bytesOf({0x0A, 0x1B, 0x2C, 0x3D});
@@ -35,17 +39,51 @@ std::vector<std::string> passFrames() {
     return frames;
 }
 
-struct Live {
+// A source of the tests' own: what they push is what the session receives.
+class PushedSource : public FrameSource {
+  public:
+    std::string kind() const override { return "Test"; }
+    std::string name() const override { return "pushed"; }
+    void start(Listener& listener) override {
+        listener_ = &listener;
+        phase_ = SourceState::Phase::Connected;
+        listener.changed();
+    }
+    void stop() override { phase_ = SourceState::Phase::Stopped; }
+    void hold(bool) override {}
+    SourceState state() const override { return {phase_, {}, 0, {}}; }
+
+    void push(std::string_view bytes, Clock::time_point at) { listener_->bytes(bytes, at); }
+    void breakOff() { listener_->broken(); }
+
+  private:
+    Listener* listener_ = nullptr;
+    SourceState::Phase phase_ = SourceState::Phase::Stopped;
+};
+
+struct Live : LiveSession::Observer {
     WorkFolder work;
     FakePanes panes;
     std::vector<std::string> errors;
-    LiveDecoder decoder{work.session, panes, [this](const std::string& m) { errors.push_back(m); }};
+    int ended = 0;
+    LiveSession session{work.session, *this};
+    PushedSource* source = nullptr;
 
-    void feed(std::string_view bytes, std::size_t chunk,
-              LiveDecoder::Clock::time_point at = kNoon) {
-        for (std::size_t pos = 0; pos < bytes.size(); pos += chunk)
-            decoder.receive(bytes.substr(pos, chunk), at);
+    Live() {
+        session.addSink(std::make_unique<DayCaptureSink>(work.session));
+        session.addSink(std::make_unique<DecoderSink>(work.session, panes));
+        auto pushed = std::make_unique<PushedSource>();
+        source = pushed.get();
+        session.start(std::move(pushed));
     }
+    void changed(LiveSession::Change what) override { ended += what == LiveSession::Change::Ended; }
+    void told(const std::string& text) override { errors.push_back(text); }
+
+    void feed(std::string_view bytes, std::size_t chunk, Clock::time_point at = kNoon) {
+        for (std::size_t pos = 0; pos < bytes.size(); pos += chunk)
+            source->push(bytes.substr(pos, chunk), at);
+    }
+    LiveCounts counts() const { return session.state().counts; }
 };
 
 // What a working folder holds, the day's own files aside.
@@ -59,7 +97,7 @@ std::vector<std::string> storeAndImages(const fs::path& work) {
 
 } // namespace
 
-TEST(LiveDecoder, AnyChunkingKeepsEveryFrameAndDecodesAsOpeningTheCaptureWould) {
+TEST(LiveSession, AnyChunkingKeepsEveryFrameAndDecodesAsOpeningTheCaptureWould) {
     const std::vector<std::string> frames = passFrames();
     std::string sent = "noise before the first delimiter";
     std::string whole;
@@ -72,7 +110,7 @@ TEST(LiveDecoder, AnyChunkingKeepsEveryFrameAndDecodesAsOpeningTheCaptureWould) 
         Live live;
         live.feed(sent, chunk);
         EXPECT_TRUE(live.errors.empty());
-        EXPECT_EQ(live.decoder.counts().frames, static_cast<long>(frames.size()));
+        EXPECT_EQ(live.counts().frames, static_cast<long>(frames.size()));
         EXPECT_EQ(readFile(live.work / (kDay + ".kss")), whole);
         EXPECT_EQ(live.panes.list(ListPane::ListBox2),
                   (std::vector<std::string>{"thumb 0A 1B 2C 3D.jpg", "puzzl C0 DB 01 02.jpg"}));
@@ -92,7 +130,7 @@ TEST(LiveDecoder, AnyChunkingKeepsEveryFrameAndDecodesAsOpeningTheCaptureWould) 
     }
 }
 
-TEST(LiveDecoder, BadCutAndEndlessFramesCostOneFrameEachAndTheNextIsDecoded) {
+TEST(LiveSession, BadCutAndEndlessFramesCostOneFrameEachAndTheNextIsDecoded) {
     Live live;
     // Cut short by the radio: its payload ends before its 200 bytes.
     const std::string shortFrame =
@@ -106,22 +144,22 @@ TEST(LiveDecoder, BadCutAndEndlessFramesCostOneFrameEachAndTheNextIsDecoded) {
     // afresh, and its bytes before the first delimiter are no frame.
     const std::string before = readFile(live.work / (kDay + ".kss"));
     live.feed("\xC0" + kissEscaped(textFrame(kPuzzleId, "cut")), 1 << 16);
-    live.decoder.connectionLost();
-    EXPECT_EQ(live.decoder.counts().cut, 1);
+    live.source->breakOff();
+    EXPECT_EQ(live.counts().cut, 1);
     live.feed("tail of nothing" + kissFrame(textFrame(kPuzzleId, "whole")), 1 << 16);
     EXPECT_EQ(readFile(live.work / (kDay + ".kss")),
               before + kissFrame(textFrame(kPuzzleId, "whole")));
 
     // A server that never sends a delimiter: dropped past the longest frame.
     live.feed("\xC0", 1);
-    live.feed(std::string(LiveDecoder::kLongestFrame * 3, 'x'), 4096);
+    live.feed(std::string(LiveSession::kLongestFrame * 3, 'x'), 4096);
     live.feed(kissFrame(textFrame(kPuzzleId, "after")), 1 << 16);
-    EXPECT_EQ(live.decoder.counts().overlong, 1);
+    EXPECT_EQ(live.counts().overlong, 1);
     EXPECT_EQ(live.panes.report.back(), "Text.   ID : C0 DB 01 02  after");
-    EXPECT_EQ(live.decoder.counts().failed, 1);
+    EXPECT_EQ(live.counts().failed, 1);
 }
 
-TEST(LiveDecoder, IncompleteThumbnailsAreListedUntilJoinedAndTheStripShowsTheNewestIcons) {
+TEST(LiveSession, IncompleteThumbnailsAreListedUntilJoinedAndTheStripShowsTheNewestIcons) {
     Live live;
     const auto thumb = imageFrames(ImageKind::Thumbnail, kThumbId, smallJpeg(40, 30, 3));
     ASSERT_GE(thumb.size(), 3u);
@@ -150,23 +188,23 @@ TEST(LiveDecoder, IncompleteThumbnailsAreListedUntilJoinedAndTheStripShowsTheNew
     EXPECT_EQ(live.panes.list(ListPane::ListBox1).size(), 11u);
 }
 
-TEST(LiveDecoder, AStoreThatCannotBeWrittenEndsTheSessionWithItsMessage) {
+TEST(LiveSession, AStoreThatCannotBeWrittenEndsTheSessionWithItsMessage) {
     Live live;
     fs::remove_all(live.work / "Thumbs");
     const std::string frame =
         kissFrame(imageFrame(ImageKind::Thumbnail, kThumbId, 300, 2, std::string(200, 'a')));
-    try {
-        live.feed(frame, 1 << 16);
-        FAIL() << "no failure";
-    } catch (const RunError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
-        EXPECT_TRUE(error.writeFailure());
-    }
+    live.feed(frame, 1 << 16);
+    EXPECT_EQ(live.ended, 1);
+    EXPECT_EQ(live.session.state().stoppedFor, "File not found");
+    EXPECT_FALSE(live.session.active());
     EXPECT_EQ(readFile(live.work / (kDay + ".kss")), frame); // kept before it was decoded
+    // Nothing more is taken.
+    live.feed(kissFrame(textFrame(kThumbId, "later")), 1 << 16);
+    EXPECT_EQ(readFile(live.work / (kDay + ".kss")), frame);
     EXPECT_TRUE(live.errors.empty());
 }
 
-TEST(LiveDecoder, EachUtcDayHasItsCaptureAndAPieceLeftByAKillIsCutOff) {
+TEST(LiveSession, EachUtcDayHasItsCaptureAndAPieceLeftByAKillIsCutOff) {
     Live live;
     const std::string frame = kissFrame(textFrame(kThumbId, "Earth"));
     writeFile(live.work / (kDay + ".kss"), frame + "\xC0\x00\x01");

@@ -1,0 +1,24 @@
+// What every live session is given: the day's capture, forwarding, the decoder and store.
+#include "live/station.h"
+
+#include "commands/day_capture_sink.h"
+#include "commands/decoder_sink.h"
+#include "core/run_error.h"
+#include "live/sids_queue.h"
+#include "live/sids_sink.h"
+
+namespace zelto {
+
+void addStationSinks(LiveSession& live, Session& session, Panes& panes,
+                     const StationSettings& station, bool dryRun) {
+    std::unique_ptr<SidsSink> forwarding;
+    if (station.forwarding)
+        forwarding =
+            std::make_unique<SidsSink>(station, session.workFolder / kSidsQueueName, dryRun);
+    live.addSink(std::make_unique<DayCaptureSink>(session));
+    if (forwarding)
+        live.addSink(std::move(forwarding));
+    live.addSink(std::make_unique<DecoderSink>(session, panes));
+}
+
+} // namespace zelto
