@@ -1,3 +1,4 @@
+// The About window Form2.
 #include "app/about_window.h"
 
 #include "app/click_label.h"

@@ -1,3 +1,4 @@
+// The pictures built into the window: the large viewer's and the icon viewer's at start-up.
 #include "app/builtin_pictures.h"
 
 #include "picture/picture.h"

@@ -1,3 +1,4 @@
+// A label that tells of clicks, for the window's clickable captions.
 #include "app/click_label.h"
 
 #include <QMouseEvent>

@@ -1,4 +1,7 @@
+// The progress dialog of a long command, shown once it has run for about a second.
 #include "app/command_progress.h"
+
+#include "live/text_codec.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -21,7 +24,7 @@ void CommandProgress::begin() {
 }
 
 QString CommandProgress::describe(std::string_view stage, long done, long total) {
-    const QString what = QString::fromLatin1(stage.data(), static_cast<qsizetype>(stage.size()));
+    const QString what = fromWindows1252(stage);
     if (what == QLatin1String("Reading capture"))
         return QStringLiteral("%1: %2 of %3 kB").arg(what).arg(done / 1024).arg(total / 1024);
     if (total > 0)

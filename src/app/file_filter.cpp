@@ -1,3 +1,4 @@
+// File dialog filters from a description and a pattern.
 #include "app/file_filter.h"
 
 namespace zelto {

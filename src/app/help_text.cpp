@@ -1,3 +1,4 @@
+// The text of the Help window.
 #include "app/help_text.h"
 
 #include <iterator>

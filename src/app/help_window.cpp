@@ -1,3 +1,4 @@
+// The Help window Form3.
 #include "app/help_window.h"
 
 #include "app/help_text.h"

@@ -1,3 +1,4 @@
+// File > Connect to KISS server...: the dialog, and the address remembered.
 #include "app/kiss_server_dialog.h"
 
 #include <QDialog>

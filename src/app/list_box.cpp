@@ -1,3 +1,4 @@
+// The window's list boxes: entries, selection from code, clicks.
 #include "app/list_box.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,8 @@
-#include "app/main_window.h"
+// Zeltodecoder: the main window, then the hidden About and Help windows, until the main window
+// closes.
 #include "app/about_window.h"
 #include "app/help_window.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 

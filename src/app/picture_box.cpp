@@ -1,3 +1,4 @@
+// A picture pane: a bitmap or JPEG shown as is or stretched.
 #include "app/picture_box.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// The preview of an incomplete image in the large viewer, with what is in and what is missing.
 #include "app/preview_display.h"
 
 #include "app/picture_box.h"

@@ -1,3 +1,4 @@
+// The report pane Memo1: lines appended, read back and bounded.
 #include "app/report_pane.h"
 
 #include "live/text_codec.h"

@@ -1,3 +1,4 @@
+// File > Station settings...: the station's forwarding settings, kept in QSettings.
 #include "app/station_settings_dialog.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// A modeless tool window, as Help and About are.
 #include "app/tool_window.h"
 
 #include <QFontDatabase>

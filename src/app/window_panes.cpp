@@ -1,3 +1,4 @@
+// The pane operations of the core, done on the main window's widgets.
 #include "app/window_panes.h"
 
 #include "app/list_box.h"

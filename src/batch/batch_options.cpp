@@ -1,3 +1,4 @@
+// The batch tool's command line: options, usage and version.
 #include "batch/batch_options.h"
 
 #include <charconv>

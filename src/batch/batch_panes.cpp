@@ -1,3 +1,5 @@
+// The panes of the batch tool: the report on standard output, messages and progress on standard
+// error.
 #include "batch/batch_panes.h"
 
 #include "batch/fd_write.h"

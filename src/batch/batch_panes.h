@@ -31,19 +31,12 @@ class BatchPanes : public Panes {
 
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
-    void listSelectLast(ListPane) override {}
     bool listHas(ListPane list, std::string_view entry) const override;
     void listRemove(ListPane list, std::string_view entry) override;
 
-    void setDescription(std::string_view) override {}
-    void setFileField(std::string_view) override {}
-
     void showPicture(PicturePane pane, const std::filesystem::path& file,
                      std::string_view listedName) override;
-    void clearPicture(PicturePane) override {}
 
-    void normalLayout() override {}
-    void repaint() override {}
     void message(std::string_view text) override;
 
     void progress(std::string_view stage, long done, long total) override;

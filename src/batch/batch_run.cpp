@@ -1,3 +1,5 @@
+// Zeltodecoder-batch's run: the working folder prepared, then each file's command, Puzzles >
+// Decode, previews or a live session.
 #include "batch/batch_run.h"
 
 #include "batch/batch_panes.h"
@@ -6,17 +8,17 @@
 #include "batch/command_report.h"
 #include "batch/fd_write.h"
 #include "batch/live_run.h"
-#include "commands/preview_files.h"
 #include "batch/progress_line.h"
-#include "core/run_error.h"
-#include "core/session.h"
-#include "commands/open_hex.h"
 #include "commands/kiss_import.h"
+#include "commands/open_hex.h"
+#include "commands/preview_files.h"
+#include "commands/puzzles_decode.h"
 #include "commands/satnogs_import.h"
 #include "commands/text_import.h"
-#include "store/frame_store.h"
-#include "commands/puzzles_decode.h"
 #include "commands/work_folder.h"
+#include "core/run_error.h"
+#include "core/session.h"
+#include "store/frame_store.h"
 
 #include <exception>
 #include <filesystem>

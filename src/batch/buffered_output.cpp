@@ -1,3 +1,4 @@
+// Standard output written in blocks, with a failure told once.
 #include "batch/buffered_output.h"
 
 #include "batch/fd_write.h"

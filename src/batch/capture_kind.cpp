@@ -1,3 +1,4 @@
+// Which command a file is for, by its extension.
 #include "batch/capture_kind.h"
 
 #include "core/text.h"

@@ -1,3 +1,4 @@
+// What the window shows at the end of a command, printed by the batch tool.
 #include "batch/command_report.h"
 
 namespace zelto {

@@ -1,3 +1,4 @@
+// Whole writes to a file descriptor, and lines on standard error.
 #include "batch/fd_write.h"
 
 #include <cerrno>

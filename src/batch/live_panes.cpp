@@ -1,3 +1,4 @@
+// The panes of a live session without a window: report lines and joined images on standard output.
 #include "batch/live_panes.h"
 
 #include "batch/buffered_output.h"

@@ -17,24 +17,16 @@ class LivePanes : public Panes {
   public:
     explicit LivePanes(BufferedOutput& out) : out_(out) {}
 
-    void reportClear() override {}
     void reportAppend(std::string_view line) override;
     void reportAppendToLast(std::string_view text) override;
-    std::vector<std::string> reportLines() const override { return {}; }
 
     void listClear(ListPane list) override;
     void listAppend(ListPane list, std::string_view entry) override;
-    void listSelectLast(ListPane) override {}
     bool listHas(ListPane list, std::string_view entry) const override;
     void listRemove(ListPane list, std::string_view entry) override;
 
-    void setDescription(std::string_view) override {}
-    void setFileField(std::string_view) override {}
     void showPicture(PicturePane pane, const std::filesystem::path& file,
                      std::string_view listedName) override;
-    void clearPicture(PicturePane) override {}
-    void normalLayout() override {}
-    void repaint() override {}
     void message(std::string_view text) override;
 
   private:

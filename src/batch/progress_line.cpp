@@ -1,3 +1,4 @@
+// The progress line of a long command on a terminal's standard error.
 #include "batch/progress_line.h"
 
 #include "batch/fd_write.h"

@@ -1,3 +1,5 @@
+// Browsing what was received: images, icons and the description log (the menu commands that show
+// them again).
 #include "commands/browsing.h"
 
 #include "commands/icon_files.h"

@@ -1,3 +1,4 @@
+// The decoding pass calcula over a HEX frame file, with the thumbnails joined at its end.
 #include "commands/decoding_pass.h"
 
 #include "decode/frame_decoder.h"

@@ -1,3 +1,4 @@
+// The icon bitmaps of the working folder, as Show all icons lists them.
 #include "commands/icon_files.h"
 
 #include "core/file_io.h"

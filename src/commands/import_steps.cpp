@@ -1,3 +1,4 @@
+// The steps every import shares: panes reset, the HEX frame file written, then the decoding pass.
 #include "commands/import_steps.h"
 
 #include "commands/decoding_pass.h"

@@ -1,3 +1,4 @@
+// File > Open .KSS file: a KISS capture turned into its HEX frame file and decoded.
 #include "commands/kiss_import.h"
 
 #include "commands/import_steps.h"

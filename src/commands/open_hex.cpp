@@ -1,3 +1,4 @@
+// File > Open .HEX file: a HEX frame file decoded.
 #include "commands/open_hex.h"
 
 #include "commands/decoding_pass.h"

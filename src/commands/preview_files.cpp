@@ -1,3 +1,4 @@
+// Zeltodecoder-batch --previews: a PNG preview of every incomplete image in the store.
 #include "commands/preview_files.h"
 
 #include "core/file_io.h"

@@ -1,3 +1,5 @@
+// File > Open SatNOGS frames file: frames of the network of stations, oldest first, as a HEX frame
+// file decoded.
 #include "commands/satnogs_import.h"
 
 #include "commands/import_steps.h"

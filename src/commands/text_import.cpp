@@ -1,3 +1,4 @@
+// File > Open .txt file: a monitor text capture turned into its HEX frame file and decoded.
 #include "commands/text_import.h"
 
 #include "commands/import_steps.h"

@@ -1,3 +1,5 @@
+// Start-up of the working folder: what a kill left finished or taken back, the log and the store
+// folders made.
 #include "commands/work_folder.h"
 
 #include "core/file_io.h"

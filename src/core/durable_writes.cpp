@@ -1,3 +1,5 @@
+// Files written whole: each on its way under a hidden name, named only once its bytes are on the
+// disk.
 #include "core/durable_writes.h"
 
 #include "core/file_io.h"

@@ -1,3 +1,4 @@
+// Reading and writing files in blocks, with the run-time library's messages for failures.
 #include "core/file_io.h"
 
 #include "core/durable_writes.h"

@@ -1,3 +1,4 @@
+// Pane operations shared by every front: emptying the picture panes, the icon strip's slots.
 #include "core/panes.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// The one failure type and the run-time messages of system errors.
 #include "core/run_error.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// What the main window holds between commands: the hidden lists.
 #include "core/session.h"
 
 #include "core/text.h"

@@ -1,3 +1,5 @@
+// Text helpers on the program's bytes: characters by position, hex digits, integers as the run-time
+// library reads them.
 #include "core/text.h"
 
 #include "core/run_error.h"

@@ -1,3 +1,4 @@
+// One beacon frame decoded: its report line, its icon file, its log line or its frame file.
 #include "decode/frame_decoder.h"
 
 #include "core/file_io.h"

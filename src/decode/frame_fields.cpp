@@ -1,3 +1,4 @@
+// Reading the fields of a beacon frame from its HEX line.
 #include "decode/frame_fields.h"
 
 #include "core/run_error.h"

@@ -1,3 +1,4 @@
+// The report line of each kind of frame.
 #include "decode/report_lines.h"
 
 namespace zelto {

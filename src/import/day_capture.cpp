@@ -1,3 +1,4 @@
+// The day's capture of a live session: kiss-YYYY-MM-DD.kss and its HEX frame file.
 #include "import/day_capture.h"
 
 #include "core/file_io.h"

@@ -1,3 +1,4 @@
+// The HEX frame file: bytes as hex tokens, a line per frame.
 #include "import/hex_frame_file.h"
 
 #include "core/text.h"

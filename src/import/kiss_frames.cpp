@@ -1,3 +1,4 @@
+// KISS framing: the one splitter of KISS streams, escapes, the kept frames.
 #include "import/kiss_frames.h"
 
 #include "import/hex_frame_file.h"

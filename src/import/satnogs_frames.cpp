@@ -1,3 +1,4 @@
+// Frames as the SatNOGS DB gives them: its CSV download and its telemetry API's JSON.
 #include "import/satnogs_frames.h"
 
 #include "core/run_error.h"

@@ -1,3 +1,4 @@
+// Monitor text captures: the frames of a text file of hex byte pairs.
 #include "import/text_capture.h"
 
 #include "import/hex_frame_file.h"

@@ -1,3 +1,4 @@
+// A KISS TCP client that reconnects after a pause that doubles.
 #include "live/kiss_client.h"
 
 #include <QTcpSocket>

@@ -1,3 +1,4 @@
+// Forwarding frames to a SiDS server, once and in order, from a queue that survives a restart.
 #include "live/sids_forwarder.h"
 
 #include <QNetworkAccessManager>

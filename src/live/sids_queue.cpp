@@ -1,3 +1,4 @@
+// The queue file of frames waiting to be forwarded.
 #include "live/sids_queue.h"
 
 #include "core/file_io.h"

@@ -1,3 +1,4 @@
+// The SiDS form of one frame, and the station settings it needs.
 #include "live/sids_report.h"
 
 #include "core/text.h"

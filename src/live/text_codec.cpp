@@ -1,3 +1,4 @@
+// The one crossing of text between the program's bytes (Windows-1252) and Qt's strings.
 #include "live/text_codec.h"
 
 #include <array>

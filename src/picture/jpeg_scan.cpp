@@ -1,3 +1,4 @@
+// Finding the restart markers of a JPEG scan, so that data after a gap can be placed.
 #include "picture/jpeg_scan.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Pictures for the panes: JPEG through libjpeg, with its message numbers, and BMP.
 #include "picture/picture.h"
 
 #include "core/file_io.h"

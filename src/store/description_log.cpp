@@ -1,3 +1,4 @@
+// The image description log ThumbList.txt: lines appended once, descriptions looked up.
 #include "store/description_log.h"
 
 #include "core/file_io.h"

@@ -1,3 +1,5 @@
+// The frame store: counting, reading and joining the frame files of an image folder, and removing
+// one.
 #include "store/frame_store.h"
 
 #include "core/file_io.h"

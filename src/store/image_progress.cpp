@@ -1,3 +1,4 @@
+// How far an image has come: frames in, and the frame numbers still missing.
 #include "store/image_progress.h"
 
 namespace zelto {

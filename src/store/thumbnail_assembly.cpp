@@ -1,3 +1,4 @@
+// Joining complete thumbnails, at the end of a pass or the moment their last frame comes.
 #include "store/thumbnail_assembly.h"
 
 #include "core/file_io.h"
