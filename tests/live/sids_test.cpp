@@ -42,10 +42,10 @@ StationSettings station(std::uint16_t port) {
 
 const SidsForwarder::Timing kQuick{300, 20, 100};
 
-// The frame field of each request body.
+// The frame field of each request body; empty without one.
 std::string frameOf(const std::string& body) {
-    const std::size_t at = body.find("&frame=") + 7;
-    return body.substr(at, body.find('&', at) - at);
+    const std::size_t at = body.find("&frame=");
+    return at == std::string::npos ? "" : body.substr(at + 7, body.find('&', at + 7) - at - 7);
 }
 
 } // namespace
@@ -156,4 +156,96 @@ TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
     for (const auto& request : up.requests())
         frames.push_back(frameOf(request.body));
     EXPECT_EQ(frames, (std::vector<std::string>{"01", "02", "03"}));
+}
+
+TEST(SidsForwarder, AFrameIsPostedAgainOnlyWhereItsOwnServerRedirectsIt) {
+    application();
+    WorkFolder work;
+    HttpServer elsewhere([](const HttpServer::Request&) { return HttpServer::Answer{200, ""}; });
+    std::string here;
+    HttpServer server([&](const HttpServer::Request& request) -> HttpServer::Answer {
+        const auto to = [](int status, const std::string& location) {
+            return HttpServer::Answer{status, "", false, "Location: " + location + "\r\n"};
+        };
+        if (request.path == "/old/")
+            return to(308, here + "/api/telemetry");
+        if (request.path == "/api/telemetry")
+            return to(301, "/api/telemetry/"); // as the SatNOGS DB answers without the slash
+        if (request.path == "/away/")
+            return to(301, "http://localhost:" + std::to_string(elsewhere.port()) + "/t/");
+        if (request.path == "/loop/")
+            return to(307, "/loop/");
+        return {201, "{}"};
+    });
+    here = "http://127.0.0.1:" + std::to_string(server.port());
+    StationSettings settings = station(server.port());
+    settings.serverUrl = here + "/old/";
+    {
+        SidsForwarder forwarder(settings, work / "sids-queue.txt", false, kQuick);
+        std::vector<QString> told;
+        QObject::connect(&forwarder, &SidsForwarder::told,
+                         [&](const QString& t) { told.push_back(t); });
+        forwarder.forward(bytesOf({0, 1}), kReceived);
+        ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 1; }));
+        forwarder.forward(bytesOf({0, 2}), kReceived);
+        ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 2; }));
+        std::vector<std::string> seen;
+        for (const auto& request : server.requests())
+            seen.push_back(request.method + " " + request.path + " " + frameOf(request.body));
+        EXPECT_EQ(seen,
+                  (std::vector<std::string>{"POST /old/ 01", "POST /api/telemetry 01",
+                                            "POST /api/telemetry/ 01", "POST /api/telemetry/ 02"}));
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].toStdString(), "the server's address has moved to " + here +
+                                             "/api/telemetry/ (from " + here +
+                                             "/old/): frames go there for the rest of this run");
+    }
+    // Another host, or a fourth redirect: the frame waits.
+    for (const std::string path : {"/away/", "/loop/"}) {
+        settings.serverUrl = here + path;
+        SidsForwarder forwarder(settings, work / (path.substr(1, 4) + ".txt"), false, kQuick);
+        forwarder.forward(bytesOf({0, 3}), kReceived);
+        ASSERT_TRUE(pumpEventsUntil(
+            [&] { return !forwarder.state().lastError.isEmpty() || forwarder.state().sent > 0; }));
+        EXPECT_EQ(forwarder.state().sent, 0);
+        EXPECT_EQ(forwarder.state().waiting, 1);
+        const std::string to = path == "/away/"
+                                   ? "http://localhost:" + std::to_string(elsewhere.port()) + "/t/"
+                                   : here + "/loop/ (more than 3 redirects)";
+        EXPECT_EQ(forwarder.state().lastError.toStdString(),
+                  "HTTP 30" + std::string(path == "/away/" ? "1" : "7") + ": " + here + path +
+                      " sends the frame on to " + to + ", which is not followed");
+    }
+    EXPECT_TRUE(elsewhere.requests().empty());
+}
+
+TEST(SidsForwarder, AnAnswerIsReadToItsFirst64KiBAndEndsWithinTheAnswerTime) {
+    application();
+    WorkFolder work;
+    std::atomic<int> trickles{0};
+    HttpServer server([&](const HttpServer::Request& request) {
+        HttpServer::Answer answer{200, ""};
+        if (frameOf(request.body) == "01")
+            answer.longBody = std::size_t(128) << 20;
+        if (frameOf(request.body) == "02" && ++trickles == 1) {
+            answer.longBody = 1 << 20; // a byte every 10 ms: far more than the answer time
+            answer.chunk = 1;
+            answer.pause = std::chrono::milliseconds(10);
+        }
+        return answer;
+    });
+    SidsForwarder forwarder(station(server.port()), work / "sids-queue.txt", false, kQuick);
+    std::vector<std::string> errors;
+    QObject::connect(&forwarder, &SidsForwarder::stateChanged, [&] {
+        if (!forwarder.state().lastError.isEmpty())
+            errors.push_back(forwarder.state().lastError.toStdString());
+    });
+    forwarder.forward(bytesOf({0, 1}), kReceived);
+    forwarder.forward(bytesOf({0, 2}), kReceived);
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 2; }));
+    // The kernel's buffers hold some megabytes; the rest of the answer was never asked for.
+    EXPECT_LT(server.longBodyBytesSent(), std::size_t(32) << 20);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front(), "no answer in 0.3 s");
+    EXPECT_EQ(server.requests().size(), 3u);
 }
