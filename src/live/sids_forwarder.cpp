@@ -95,9 +95,24 @@ SidsForwarder::State SidsForwarder::state() const {
 void SidsForwarder::sendNext() {
     if (inFlight_)
         return;
+    if (unrecorded_ != 0) {
+        if (!record(unrecorded_))
+            return;
+        lastError_.clear();
+        emit stateChanged();
+    }
+    const long counted = queue_.waiting();
     const std::optional<std::string> body = queue_.front();
+    if (queue_.waiting() != counted)
+        emit stateChanged();
     if (!body)
         return;
+    try {
+        queue_.checkWritable();
+    } catch (const std::exception& error) {
+        queueCannotBeWritten(error);
+        return;
+    }
     body_ = QByteArray::fromStdString(*body);
     redirects_ = 0;
     post(url_);
@@ -159,23 +174,24 @@ void SidsForwarder::onFinished(QNetworkReply* reply) {
         url_ = requestUrl_;
     }
     if (status >= 200 && status < 300) {
-        markFront(kSent);
-        ++sent_;
         retryDelay_ = 0;
         lastError_.clear();
+        if (!record(kSent))
+            return;
         emit stateChanged();
         sendNext();
         return;
     }
     if (refusedForGood(status)) {
         const QString reason = QString::fromUtf8(answer_).simplified().left(200);
-        markFront(kDropped);
         emit told(
             QStringLiteral("frame refused by the server (%1 %2), dropped")
                 .arg(status)
                 .arg(reason.isEmpty()
                          ? reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()
                          : reason));
+        if (!record(kDropped))
+            return;
         emit stateChanged();
         sendNext();
         return;
@@ -214,13 +230,25 @@ void SidsForwarder::onRedirect(QNetworkReply* reply, int status) {
     post(to);
 }
 
-void SidsForwarder::markFront(char mark) {
+// False when the file cannot take the mark: it is tried again before anything else is sent,
+// and until then the frame counts as waiting.
+bool SidsForwarder::record(char mark) {
     try {
         queue_.markFront(mark);
     } catch (const std::exception& error) {
-        // The frame would go again after a restart; nothing else is lost.
-        emit told(QStringLiteral("the queue file cannot be written: %1").arg(error.what()));
+        unrecorded_ = mark;
+        queueCannotBeWritten(error);
+        return false;
     }
+    unrecorded_ = 0;
+    if (mark == kSent)
+        ++sent_;
+    return true;
+}
+
+void SidsForwarder::queueCannotBeWritten(const std::exception& error) {
+    retryLater(QStringLiteral("forwarding waits until the queue can be written: ") +
+               QString::fromStdString(error.what()));
 }
 
 void SidsForwarder::retryLater(const QString& error) {

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <exception>
 #include <filesystem>
 #include <string_view>
 
@@ -22,7 +23,9 @@ namespace zelto {
 // the order received. A frame is first added to the queue file; it leaves the queue when the
 // server takes it (a 2xx answer), or when the server refuses it for good (a 400 with its
 // reason, reported once). Anything else (no answer, a connection error, a 5xx) leaves it
-// waiting, and the queue is tried again after a pause that doubles each time. Only the answer
+// waiting, and the queue is tried again after a pause that doubles each time. A frame is
+// sent only when the queue file can record it, and sending waits, on the same pauses, while
+// the file cannot be written: no frame goes twice for want of its mark. Only the answer
 // to the POST itself counts: a redirect that may carry the POST on (307 or 308, or 301 or 302
 // within the same server) has it sent again there, at most 3 times, and the new address is
 // kept for the rest of the run; any other leaves the frame waiting. Nothing here blocks: the
@@ -71,7 +74,8 @@ class SidsForwarder : public QObject {
     void onFinished(QNetworkReply* reply);
     void onRedirect(QNetworkReply* reply, int status);
     void retryLater(const QString& error);
-    void markFront(char mark);
+    bool record(char mark);
+    void queueCannotBeWritten(const std::exception& error);
 
     StationSettings settings_;
     bool dryRun_;
@@ -89,6 +93,7 @@ class SidsForwarder : public QObject {
     bool timedOut_ = false;
     QTimer retry_;
     int retryDelay_ = 0;
+    char unrecorded_ = 0; // the mark of a frame done that the queue file could not take yet
     long sent_ = 0;
     QString lastError_;
 };

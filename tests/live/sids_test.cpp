@@ -3,6 +3,7 @@
 #include "live/sids_report.h"
 
 #include "support/http_server.h"
+#include "support/small_disk.h"
 #include "support/test_support.h"
 
 #include <QCoreApplication>
@@ -248,4 +249,61 @@ TEST(SidsForwarder, AnAnswerIsReadToItsFirst64KiBAndEndsWithinTheAnswerTime) {
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.front(), "no answer in 0.3 s");
     EXPECT_EQ(server.requests().size(), 3u);
+}
+
+TEST(SidsQueue, TheCountIsWhatTheFileHoldsAndAWholeLastLineNeedsNoLineEnd) {
+    WorkFolder work;
+    const fs::path file = work / "sids-queue.txt";
+    const std::string whole = "noradID=1&source=X&frame=01&version=1.3";
+    {
+        SidsQueue queue(file);
+        for (const std::string body : {"a=1", "b=2"})
+            queue.push(body);
+        writeFile(file, ""); // emptied by hand
+        EXPECT_EQ(queue.front(), std::nullopt);
+        EXPECT_EQ(queue.waiting(), 0);
+        writeFile(file, "W " + whole);
+    }
+    SidsQueue again(file);
+    EXPECT_EQ(again.waiting(), 1);
+    EXPECT_EQ(again.front(), whole);
+    EXPECT_EQ(readFile(file), "W " + whole + "\n");
+}
+
+TEST(SidsForwarder, AQueueThatCannotBeWrittenHoldsForwardingBackAndNoFrameGoesTwice) {
+    application();
+    WorkFolder work;
+    fs::create_directory(work / "disk");
+    SmallDisk disk(work / "disk", 1 << 20, 100);
+    if (!disk.available())
+        GTEST_SKIP() << disk.why();
+    HttpServer server([&](const HttpServer::Request& request) {
+        if (frameOf(request.body) == "01")
+            disk.setReadOnly(true); // taken, but the queue can no longer say so
+        return HttpServer::Answer{200, ""};
+    });
+    const fs::path file = work / "disk" / "sids-queue.txt";
+    SidsForwarder forwarder(station(server.port()), file, false, kQuick);
+    int changes = 0;
+    QObject::connect(&forwarder, &SidsForwarder::stateChanged, [&] { ++changes; });
+    forwarder.forward(bytesOf({0, 1}), kReceived);
+    forwarder.forward(bytesOf({0, 2}), kReceived);
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().lastError.contains("read-only"); }));
+    const int seen = changes;
+    ASSERT_TRUE(pumpEventsUntil([&] { return changes >= seen + 3; })); // tries on the back-off
+    EXPECT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(forwarder.state().sent, 0);
+    EXPECT_EQ(forwarder.state().waiting, 2);
+    EXPECT_EQ(forwarder.state().lastError.toStdString(),
+              "forwarding waits until the queue can be written: " + file.string() +
+                  ": File access denied: the file system is read-only");
+
+    ASSERT_TRUE(disk.setReadOnly(false));
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().waiting == 0; }));
+    std::vector<std::string> frames;
+    for (const auto& request : server.requests())
+        frames.push_back(frameOf(request.body));
+    EXPECT_EQ(frames, (std::vector<std::string>{"01", "02"}));
+    EXPECT_EQ(forwarder.state().sent, 2);
+    EXPECT_EQ(readFile(file), "");
 }
