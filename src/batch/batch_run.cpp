@@ -167,8 +167,9 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     progress.clear();
     if (!options.kissHost.empty()) {
         out.flush();
-        allCompleted &= runLiveSession(runner.session(), options.kissHost, options.kissPort,
-                                       options.station, options.sidsDryRun, out) == 0;
+        allCompleted &=
+            runLiveSession(runner.session(), options.kissHost, options.kissPort, options.station,
+                           options.sidsDryRun, options.kissSilenceMinutes, out) == 0;
     }
 
     out.flush();

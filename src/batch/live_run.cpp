@@ -69,7 +69,8 @@ void tellForwarding(SidsForwarder& forwarder, const std::function<void(const std
 } // namespace
 
 int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   const StationSettings& station, bool dryRun, BufferedOutput& out) {
+                   const StationSettings& station, bool dryRun, int silenceMinutes,
+                   BufferedOutput& out) {
     std::unique_ptr<QCoreApplication> application;
     static int argc = 1;
     static char name[] = "Zeltodecoder-batch";
@@ -105,6 +106,7 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
         });
     }
     KissClient client;
+    client.setSilenceLimit(std::chrono::minutes(silenceMinutes));
     int status = 0;
     const auto stopFor = [&](const std::string& message) {
         tell(message);

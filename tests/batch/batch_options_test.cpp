@@ -83,6 +83,16 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
     EXPECT_EQ(parseBatchArguments({"--puzzles=yes"}).action, Action::UsageError);
 }
 
+TEST(BatchArguments, KissSilenceTakesMinutesFromNoneToADayWithKissOnly) {
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1"}).kissSilenceMinutes, 10);
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--kiss-silence=0"}).kissSilenceMinutes, 0);
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--kiss-silence", "-1"}).problem,
+              "--kiss-silence: '-1' is not a number of minutes from 0 to 1440");
+    EXPECT_EQ(parseBatchArguments({"--kiss-silence", "5"}).problem,
+              "--kiss-silence needs --kiss HOST:PORT");
+    EXPECT_NE(batchHelpText().find("  --kiss-silence MINUTES\n"), std::string::npos);
+}
+
 TEST(BatchArguments, UsageIsOneLineAndVersionNamesTheProgram) {
     EXPECT_EQ(batchUsageLine().find('\n'), std::string::npos);
     EXPECT_TRUE(batchUsageLine().starts_with("Usage: Zeltodecoder-batch [--puzzles] "));

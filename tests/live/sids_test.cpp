@@ -2,12 +2,10 @@
 #include "live/sids_queue.h"
 #include "live/sids_report.h"
 
+#include "support/core_app.h"
 #include "support/http_server.h"
 #include "support/small_disk.h"
 #include "support/test_support.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <gtest/gtest.h>
 
@@ -21,14 +19,6 @@ namespace {
 // 2026-12-09 10:56:02.800 UTC.
 const auto kReceived =
     std::chrono::system_clock::from_time_t(1796813762) + std::chrono::milliseconds(800);
-
-QCoreApplication& application() {
-    static int argc = 1;
-    static char name[] = "zelto-live-tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
 
 StationSettings station(std::uint16_t port) {
     StationSettings settings;
@@ -110,7 +100,7 @@ TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusal
         accepted.push_back(frameOf(request.body));
         return {201, "{}"};
     });
-    application();
+    coreApp();
     SidsForwarder forwarder(station(server.port()), work / "sids-queue.txt", false, kQuick);
     std::vector<QString> told;
     QObject::connect(&forwarder, &SidsForwarder::told,
@@ -139,7 +129,7 @@ TEST(SidsForwarder, EveryFrameArrivesOnceAndInOrderThroughErrorsStallsAndRefusal
 }
 
 TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
-    application();
+    coreApp();
     WorkFolder work;
     HttpServer down([](const HttpServer::Request&) { return HttpServer::Answer{503, "down"}; });
     {
@@ -160,7 +150,7 @@ TEST(SidsForwarder, ARestartInTheMiddleOfAnOutageSendsTheQueue) {
 }
 
 TEST(SidsForwarder, AFrameIsPostedAgainOnlyWhereItsOwnServerRedirectsIt) {
-    application();
+    coreApp();
     WorkFolder work;
     HttpServer elsewhere([](const HttpServer::Request&) { return HttpServer::Answer{200, ""}; });
     std::string here;
@@ -221,7 +211,7 @@ TEST(SidsForwarder, AFrameIsPostedAgainOnlyWhereItsOwnServerRedirectsIt) {
 }
 
 TEST(SidsForwarder, AnAnswerIsReadToItsFirst64KiBAndEndsWithinTheAnswerTime) {
-    application();
+    coreApp();
     WorkFolder work;
     std::atomic<int> trickles{0};
     HttpServer server([&](const HttpServer::Request& request) {
@@ -271,7 +261,7 @@ TEST(SidsQueue, TheCountIsWhatTheFileHoldsAndAWholeLastLineNeedsNoLineEnd) {
 }
 
 TEST(SidsForwarder, AQueueThatCannotBeWrittenHoldsForwardingBackAndNoFrameGoesTwice) {
-    application();
+    coreApp();
     WorkFolder work;
     fs::create_directory(work / "disk");
     SmallDisk disk(work / "disk", 1 << 20, 100);
