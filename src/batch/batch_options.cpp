@@ -84,6 +84,9 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
                 return usageError(options, name + ": " +
                                                (text ? "'" + *text + "' is not valid"
                                                      : std::string("needs a value")));
+            if (name == "--station")
+                if (const std::string problem = callsignProblem(*text); !problem.empty())
+                    return usageError(options, name + ": '" + *text + "' " + problem);
             if (name == "--sids")
                 options.station.forwarding = true;
             given.insert(name);

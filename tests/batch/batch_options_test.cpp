@@ -80,6 +80,9 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
                                    "1", "--latitude", "91", "--longitude", "0"})
                   .problem,
               "The station's latitude must lie between -90 and 90 degrees");
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--station", std::string(46, 'Q')}).problem,
+              "--station: '" + std::string(46, 'Q') +
+                  "' has 46 characters, more than the 45 the SatNOGS DB keeps");
     EXPECT_EQ(parseBatchArguments({"--puzzles=yes"}).action, Action::UsageError);
 }
 

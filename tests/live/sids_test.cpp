@@ -59,6 +59,12 @@ TEST(SidsReport, FieldsAreEncodedSoThatNoCallsignCanBreakTheForm) {
     settings.callsign = "QG9MCE";
     settings.noradId = 0;
     EXPECT_EQ(stationSettingsProblem(settings), "Forwarding frames needs the satellite's NORAD ID");
+    settings.noradId = 99999;
+    settings.callsign = std::string(44, 'Q') + "\xC3\xA9"; // 45 characters, 46 bytes
+    EXPECT_EQ(stationSettingsProblem(settings), "");
+    settings.callsign += "X";
+    EXPECT_EQ(stationSettingsProblem(settings),
+              "The station's callsign has 46 characters, more than the 45 the SatNOGS DB keeps");
 }
 
 TEST(SidsQueue, WaitingFramesOutliveARestartAndFramesDoneAreNeverTakenAgain) {
