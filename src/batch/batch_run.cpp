@@ -18,6 +18,7 @@
 #include "store/puzzle_assembly.h"
 #include "store/work_folder.h"
 
+#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -173,7 +174,7 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     }
 
     out.flush();
-    if (out.failure() != 0) {
+    if (out.failure() != 0 && out.failure() != EPIPE) {
         writeErrorLine("standard output: " + ioErrorMessage(out.failure()));
         return 1;
     }
