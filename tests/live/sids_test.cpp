@@ -238,10 +238,11 @@ TEST(SidsForwarder, AnAnswerIsReadToItsFirst64KiBAndEndsWithinTheAnswerTime) {
             errors.push_back(forwarder.state().lastError.toStdString());
     });
     forwarder.forward(bytesOf({0, 1}), kReceived);
-    forwarder.forward(bytesOf({0, 2}), kReceived);
-    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 2; }));
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 1; }));
     // The kernel's buffers hold some megabytes; the rest of the answer was never asked for.
     EXPECT_LT(server.longBodyBytesSent(), std::size_t(32) << 20);
+    forwarder.forward(bytesOf({0, 2}), kReceived);
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().sent == 2; }));
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.front(), "no answer in 0.3 s");
     EXPECT_EQ(server.requests().size(), 3u);
@@ -284,7 +285,8 @@ TEST(SidsForwarder, AQueueThatCannotBeWrittenHoldsForwardingBackAndNoFrameGoesTw
     QObject::connect(&forwarder, &SidsForwarder::stateChanged, [&] { ++changes; });
     forwarder.forward(bytesOf({0, 1}), kReceived);
     forwarder.forward(bytesOf({0, 2}), kReceived);
-    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().lastError.contains("read-only"); }));
+    ASSERT_TRUE(pumpEventsUntil([&] { return forwarder.state().lastError.contains("read-only"); }))
+        << server.requests().size() << " requests";
     const int seen = changes;
     ASSERT_TRUE(pumpEventsUntil([&] { return changes >= seen + 3; })); // tries on the back-off
     EXPECT_EQ(server.requests().size(), 1u);
