@@ -1,3 +1,5 @@
+// The KISS client against a loopback server: the pauses between tries, keepalive and silence.
+
 #include "live/kiss_client.h"
 
 #include "support/core_app.h"
