@@ -85,6 +85,9 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
                 return usageError(options, name + ": " +
                                                (text ? "'" + *text + "' is not valid"
                                                      : std::string("needs a value")));
+            if (name == "--station")
+                if (const std::string problem = callsignProblem(*text); !problem.empty())
+                    return usageError(options, name + ": '" + *text + "' " + problem);
             if (name == "--sids")
                 options.station.forwarding = true;
             given.insert(name);
@@ -97,6 +100,18 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
                 return usageError(options, "--kiss needs HOST:PORT");
             if (!splitHostPort(*hostPort, options.kissHost, options.kissPort))
                 return usageError(options, "--kiss: '" + *hostPort + "' is not HOST:PORT");
+        } else if (name == "--kiss-silence") {
+            const auto minutes = value();
+            if (!minutes)
+                return usageError(options, "--kiss-silence needs MINUTES");
+            const char* end = minutes->data() + minutes->size();
+            const auto [at, error] =
+                std::from_chars(minutes->data(), end, options.kissSilenceMinutes);
+            if (error != std::errc() || at != end || options.kissSilenceMinutes < 0 ||
+                options.kissSilenceMinutes > 1440)
+                return usageError(options, "--kiss-silence: '" + *minutes +
+                                               "' is not a number of minutes from 0 to 1440");
+            given.insert(name);
         } else if (equals != std::string::npos) {
             return usageError(options);
         } else if (argument == "--") {
@@ -113,6 +128,8 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
             return usageError(options);
         }
     }
+    if (given.count("--kiss-silence") && options.kissHost.empty())
+        return usageError(options, "--kiss-silence needs --kiss HOST:PORT");
     if (options.station.forwarding) {
         if (options.kissHost.empty())
             return usageError(options, "forwarding frames (--sids) needs --kiss HOST:PORT");
@@ -159,6 +176,10 @@ std::string batchHelpText() {
            "                     each image it completes joined at once; report lines and\n"
            "                     \"Image: \" lines go out as the frames are decoded, connection\n"
            "                     changes and frame errors to standard error\n"
+           "  --kiss-silence MINUTES\n"
+           "                     with --kiss, count a connection that brings nothing for that\n"
+           "                     long as lost and connect again (10 at first; 0: never, for a\n"
+           "                     satellite heard seldom)\n"
            "  --sids URL         with --kiss, forward each frame received to that SiDS server\n"
            "                     (the SatNOGS DB: https://db.satnogs.org/api/telemetry/), once,\n"
            "                     in order; frames not taken yet wait in sids-queue.txt\n"

@@ -19,6 +19,7 @@ struct BatchOptions {
     // --kiss HOST:PORT: a live session on that KISS TCP server after the files.
     std::string kissHost;
     std::uint16_t kissPort = 0;
+    int kissSilenceMinutes = 10; // --kiss-silence MINUTES: a connection this quiet is lost; 0: off
     // --sids URL --station CALL --norad ID --latitude DEG --longitude DEG: forward each frame
     // received live; --sids-dry-run: print each request instead of sending it.
     StationSettings station;

@@ -20,6 +20,7 @@
 #include "core/session.h"
 #include "store/frame_store.h"
 
+#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -169,12 +170,13 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     progress.clear();
     if (!options.kissHost.empty()) {
         out.flush();
-        allCompleted &= runLiveSession(runner.session(), options.kissHost, options.kissPort,
-                                       options.station, options.sidsDryRun, out) == 0;
+        allCompleted &=
+            runLiveSession(runner.session(), options.kissHost, options.kissPort, options.station,
+                           options.sidsDryRun, options.kissSilenceMinutes, out) == 0;
     }
 
     out.flush();
-    if (out.failure() != 0) {
+    if (out.failure() != 0 && out.failure() != EPIPE) {
         writeErrorLine("standard output: " + ioErrorMessage(out.failure()));
         return 1;
     }

@@ -3,6 +3,8 @@
 
 #include "batch/fd_write.h"
 
+#include <cerrno>
+
 namespace zelto {
 
 namespace {
@@ -43,6 +45,9 @@ void BufferedOutput::writeOut(std::string_view bytes) {
     if (beforeWrite_)
         beforeWrite_();
     failure_ = writeAllToFd(fd_, bytes);
+    if (failure_ == EPIPE)
+        writeErrorLine(
+            "standard output is gone (its reader closed it); the run goes on without it");
 }
 
 } // namespace zelto

@@ -6,8 +6,9 @@
 
 namespace zelto {
 
-// Writes to a file descriptor in large blocks. A failed write is remembered, and
-// everything after it is dropped; the caller reports it once at the end.
+// Writes to a file descriptor (standard output) in large blocks. A failed write is remembered, and
+// everything after it is dropped; the caller reports it once at the end, but for a reader that has
+// gone (EPIPE), which is told at once and is no failure of the run.
 class BufferedOutput {
   public:
     // `beforeWrite` runs before each block goes out (to erase a progress line sharing a

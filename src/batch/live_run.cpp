@@ -112,7 +112,8 @@ class StderrObserver : public LiveSession::Observer {
 } // namespace
 
 int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   const StationSettings& station, bool dryRun, BufferedOutput& out) {
+                   const StationSettings& station, bool dryRun, int silenceMinutes,
+                   BufferedOutput& out) {
     std::unique_ptr<QCoreApplication> application;
     static int argc = 1;
     static char name[] = "Zeltodecoder-batch";
@@ -121,6 +122,7 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
         application = std::make_unique<QCoreApplication>(argc, argv);
 
     auto source = std::make_unique<KissSource>(fromWindows1252(host), port);
+    source->client().setSilenceLimit(std::chrono::minutes(silenceMinutes));
     StderrObserver observer(out, source->name());
     if (!catchStopSignals()) {
         observer.tell("cannot catch SIGINT and SIGTERM");

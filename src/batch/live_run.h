@@ -15,8 +15,10 @@ class BufferedOutput;
 // stopped because a file could not be written. Report lines go to `out`; connection changes
 // and frame errors to standard error, as "HOST:PORT: message". With forwarding on in
 // `station`, each frame of the kept length is forwarded to its SiDS server (or, with
-// `dryRun`, each request shown on standard error).
+// `dryRun`, each request shown on standard error). A connection that brings nothing for
+// `silenceMinutes` (0: no limit) counts as lost.
 int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   const StationSettings& station, bool dryRun, BufferedOutput& out);
+                   const StationSettings& station, bool dryRun, int silenceMinutes,
+                   BufferedOutput& out);
 
 } // namespace zelto

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
     // Under a file size limit (`ulimit -f`) a write past it is to fail as on a full disk,
     // with "Disk full", rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of standard output that goes (`| head`, a log collector restarted) is to fail
+    // that write alone: decoding and keeping frames go on.
+    std::signal(SIGPIPE, SIG_IGN);
     const BatchOptions options =
         parseBatchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     switch (options.action) {

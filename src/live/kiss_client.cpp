@@ -4,16 +4,43 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace zelto {
 
 namespace {
-constexpr int kLongestDelaySeconds = 60;
 constexpr qint64 kReadBufferBytes = 1 << 20;
 constexpr int kConnectTimeoutMilliseconds = 15000;
+
+// A peer that stops answering (its host lost power: neither FIN nor RST comes) is given up
+// a minute after its last word: 30 s idle, then 3 probes 10 s apart.
+void keepAlive(QTcpSocket* socket) {
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    const int fd = static_cast<int>(socket->socketDescriptor());
+    for (const auto& [option, value] :
+         {std::pair{TCP_KEEPIDLE, 30}, std::pair{TCP_KEEPINTVL, 10}, std::pair{TCP_KEEPCNT, 3}})
+        ::setsockopt(fd, IPPROTO_TCP, option, &value, sizeof value);
+}
+
+int pauseAfter(const KissClient::Timing& timing, int failures) {
+    int pause = timing.firstRetryMilliseconds;
+    for (int i = 1; i < failures && pause < timing.longestRetryMilliseconds; ++i)
+        pause *= 2;
+    return std::min(pause, timing.longestRetryMilliseconds);
+}
+
+QString durationText(std::chrono::milliseconds time) {
+    if (time.count() % 60000 == 0)
+        return QString::number(time.count() / 60000) + QStringLiteral(" min");
+    return QString::number(static_cast<double>(time.count()) / 1000) + QStringLiteral(" s");
+}
 } // namespace
 
-KissClient::KissClient(QObject* parent) : QObject(parent) {
+KissClient::KissClient(QObject* parent) : KissClient(Timing{}, parent) {}
+
+KissClient::KissClient(Timing timing, QObject* parent) : QObject(parent), timing_(timing) {
     retry_.setSingleShot(true);
     // A coarse timer may run late by a twentieth, which the seconds shown would round up.
     retry_.setTimerType(Qt::PreciseTimer);
@@ -23,6 +50,10 @@ KissClient::KissClient(QObject* parent) : QObject(parent) {
         if (state_ == State::Connecting)
             waitAndRetry(QStringLiteral("No answer"));
     });
+    steady_.setSingleShot(true);
+    connect(&steady_, &QTimer::timeout, this, [this] { failures_ = 0; });
+    silence_.setSingleShot(true);
+    connect(&silence_, &QTimer::timeout, this, &KissClient::onSilence);
 }
 
 KissClient::~KissClient() {
@@ -31,10 +62,14 @@ KissClient::~KissClient() {
 }
 
 int KissClient::retryDelaySeconds(int failures) {
-    int delay = 1;
-    for (int i = 1; i < failures && delay < kLongestDelaySeconds; ++i)
-        delay *= 2;
-    return std::min(delay, kLongestDelaySeconds);
+    return pauseAfter(Timing{}, failures) / 1000;
+}
+
+void KissClient::setSilenceLimit(std::chrono::milliseconds limit) {
+    silenceLimit_ = limit;
+    silence_.stop();
+    if (state_ == State::Connected && limit.count() > 0)
+        silence_.start(limit);
 }
 
 int KissClient::secondsToRetry() const {
@@ -55,6 +90,8 @@ void KissClient::start(const QString& host, quint16 port) {
 void KissClient::stop() {
     retry_.stop();
     connectTimeout_.stop();
+    steady_.stop();
+    silence_.stop();
     if (socket_) {
         QTcpSocket* socket = socket_;
         if (!held_)
@@ -101,14 +138,38 @@ void KissClient::connectNow() {
 
 void KissClient::onConnected() {
     connectTimeout_.stop();
-    failures_ = 0;
     lastError_.clear();
+    keepAlive(socket_);
+    // The pauses start again only for a connection that holds: one accepted and closed at
+    // once is no better than one refused.
+    steady_.start(timing_.steadyMilliseconds);
+    if (silenceLimit_.count() > 0)
+        silence_.start(silenceLimit_);
     setState(State::Connected);
 }
 
 void KissClient::onReadyRead() {
+    if (socket_ && socket_->bytesAvailable() > 0) {
+        failures_ = 0;
+        steady_.stop();
+        if (silenceLimit_.count() > 0)
+            silence_.start(silenceLimit_);
+    }
     if (!held_)
         deliver();
+}
+
+void KissClient::onSilence() {
+    if (!socket_ || state_ != State::Connected)
+        return;
+    if (held_) {
+        // The bytes of a held connection wait unread: its silence is told once released.
+        silence_.start(silenceLimit_);
+        return;
+    }
+    deliver();
+    emit connectionLost();
+    waitAndRetry(QStringLiteral("no data for ") + durationText(silenceLimit_));
 }
 
 void KissClient::deliver() {
@@ -155,13 +216,16 @@ void KissClient::waitAndRetry(const QString& reason) {
         return;
     lastError_ = reason;
     connectTimeout_.stop();
+    steady_.stop();
+    silence_.stop();
     if (socket_) {
         // Nothing more comes from it: its signals would only tell of this end again.
         socket_->disconnect(this);
         socket_->abort();
     }
     ++failures_;
-    retry_.start(retryDelaySeconds(failures_) * 1000);
+    pause_ = pauseAfter(timing_, failures_);
+    retry_.start(pause_);
     setState(State::Waiting);
 }
 

@@ -17,18 +17,25 @@ inline constexpr const char* kSidsQueueName = "sids-queue.txt";
 class SidsQueue {
   public:
     // Reads the file, made when missing; a file holding lines done already is written again
-    // with the waiting ones alone.
+    // with the waiting ones alone. A last line without its line end is kept when it holds its
+    // request to the end, and dropped as a kill's leftover otherwise. Errors throw RunError
+    // naming the file, as do those below.
     explicit SidsQueue(std::filesystem::path file);
 
     // Adds a frame at the end. Throws RunError when the file cannot be written.
     void push(const std::string& body);
     long waiting() const { return waiting_; }
-    // The body of the first waiting frame; nothing when none waits.
+    // The body of the first waiting frame; nothing when none waits. A file that does not
+    // hold what was counted (cut by hand) is counted again.
     std::optional<std::string> front();
+    // After front(): throws RunError unless the mark of that frame can be written.
+    void checkWritable() const;
     // The first waiting frame is done: taken by the server, or refused for good.
     void markFront(char mark);
 
   private:
+    void recount();
+
     std::filesystem::path file_;
     long waiting_ = 0;
     std::uint64_t front_ = 0; // where the first waiting line begins

@@ -9,9 +9,22 @@
 
 namespace zelto {
 
+std::string callsignProblem(std::string_view callsign) {
+    // Characters, not bytes: UTF-8 continuation bytes do not count.
+    std::size_t characters = 0;
+    for (const char c : callsign)
+        characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (characters <= kLongestCallsign)
+        return "";
+    return "has " + std::to_string(characters) + " characters, more than the " +
+           std::to_string(kLongestCallsign) + " the SatNOGS DB keeps";
+}
+
 std::string stationSettingsProblem(const StationSettings& settings) {
     if (settings.callsign.empty())
         return "Forwarding frames needs the station's callsign";
+    if (const std::string problem = callsignProblem(settings.callsign); !problem.empty())
+        return "The station's callsign " + problem;
     if (settings.noradId <= 0)
         return "Forwarding frames needs the satellite's NORAD ID";
     if (!(settings.latitude >= -90 && settings.latitude <= 90))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ struct StationSettings {
     std::string serverUrl = "https://db.satnogs.org/api/telemetry/";
 };
 
+// The longest callsign the SatNOGS DB keeps in its station field, in characters.
+inline constexpr std::size_t kLongestCallsign = 45;
+
+// Why the callsign cannot be forwarded, as "has 46 characters, ...", empty when it can.
+std::string callsignProblem(std::string_view callsign);
 // Why these settings cannot forward frames, empty when they can.
 std::string stationSettingsProblem(const StationSettings& settings);
 

@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zelto::test;
 
@@ -39,6 +41,16 @@ std::string dayCaptures(const fs::path& work) {
 std::string byteToHexPair(unsigned char byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+// Waits until the condition holds; false after twenty seconds.
+bool eventually(const std::function<bool()>& condition) {
+    for (int i = 0; i < 400; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }
 
 int exitStatus(int waitStatus) {
@@ -162,4 +174,39 @@ TEST(BatchLive, ForwardingNeedsItsSettingsAndADryRunShowsEachRequestInsteadOfSen
     EXPECT_EQ(readFile(err).find("SiDS dry run", readFile(err).find("SiDS dry run") + 1),
               std::string::npos); // the short frame is not forwarded
     EXPECT_EQ(readFile(folder.work() / "sids-queue.txt"), "");
+}
+
+TEST(BatchLive, AClosedStandardOutputIsToldOnceAndTheSessionGoesOn) {
+    BatchFolder folder;
+    KissServer server;
+    const fs::path err = folder.captures() / "err";
+    const pid_t child = startBatch(
+        folder.work(), {"--kiss", "127.0.0.1:" + std::to_string(server.port())}, err, err, [] {
+            // Standard output a pipe whose reader has gone, SIGPIPE as a shell leaves it.
+            int ends[2];
+            if (::pipe(ends) != 0 || ::dup2(ends[1], 1) < 0)
+                return false;
+            ::close(ends[0]);
+            ::close(ends[1]);
+            ::signal(SIGPIPE, SIG_DFL);
+            return true;
+        });
+    ASSERT_TRUE(server.accept());
+    const std::vector<std::string> frames{textFrame(kThumbId4, "Earth"),
+                                          textFrame(kThumbId4, "Moon")};
+    server.send(kissCapture({frames[0]}));
+    ASSERT_TRUE(eventually([&] { return dayCaptures(folder.work()) == kissCapture({frames[0]}); }));
+    server.send(kissCapture({frames[1]}));
+    const bool kept = eventually([&] { return dayCaptures(folder.work()) == kissCapture(frames); });
+    ::kill(child, SIGTERM);
+    EXPECT_EQ(exitStatus(waitForBatch(child)), 0);
+    EXPECT_TRUE(kept);
+    const std::string errors = readFile(err);
+    const std::string gone = "Zeltodecoder-batch: standard output is gone (its reader closed it); "
+                             "the run goes on without it\n";
+    ASSERT_NE(errors.find(gone), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(gone, errors.find(gone) + 1), std::string::npos) << errors;
+    EXPECT_NE(errors.find(": stopped: 2 frames received, 0 cut off, 0 not decoded\n"),
+              std::string::npos)
+        << errors;
 }

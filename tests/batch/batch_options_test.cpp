@@ -80,7 +80,20 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
                                    "1", "--latitude", "91", "--longitude", "0"})
                   .problem,
               "The station's latitude must lie between -90 and 90 degrees");
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--station", std::string(46, 'Q')}).problem,
+              "--station: '" + std::string(46, 'Q') +
+                  "' has 46 characters, more than the 45 the SatNOGS DB keeps");
     EXPECT_EQ(parseBatchArguments({"--puzzles=yes"}).action, Action::UsageError);
+}
+
+TEST(BatchArguments, KissSilenceTakesMinutesFromNoneToADayWithKissOnly) {
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1"}).kissSilenceMinutes, 10);
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--kiss-silence=0"}).kissSilenceMinutes, 0);
+    EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--kiss-silence", "-1"}).problem,
+              "--kiss-silence: '-1' is not a number of minutes from 0 to 1440");
+    EXPECT_EQ(parseBatchArguments({"--kiss-silence", "5"}).problem,
+              "--kiss-silence needs --kiss HOST:PORT");
+    EXPECT_NE(batchHelpText().find("  --kiss-silence MINUTES\n"), std::string::npos);
 }
 
 TEST(BatchArguments, UsageIsOneLineAndVersionNamesTheProgram) {

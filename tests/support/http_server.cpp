@@ -32,6 +32,10 @@ const char* reasonOf(int status) {
         return "OK";
     case 201:
         return "Created";
+    case 301:
+        return "Moved Permanently";
+    case 308:
+        return "Permanent Redirect";
     case 400:
         return "Bad Request";
     case 500:
@@ -122,13 +126,28 @@ void HttpServer::serve(int client) {
             }
             return;
         }
+        const std::size_t bodySize = answer.longBody > 0 ? answer.longBody : answer.body.size();
         const std::string reply = "HTTP/1.1 " + std::to_string(answer.status) + " " +
                                   reasonOf(answer.status) + "\r\nContent-Type: text/plain\r\n" +
-                                  "Content-Length: " + std::to_string(answer.body.size()) +
-                                  "\r\n\r\n" + answer.body;
-        if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0)
+                                  answer.headers + "Content-Length: " + std::to_string(bodySize) +
+                                  "\r\n\r\n" + (answer.longBody > 0 ? "" : answer.body);
+        if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0 ||
+            !sendLongBody(client, answer))
             return;
     }
+}
+
+bool HttpServer::sendLongBody(int client, const Answer& answer) {
+    const std::string chunk(answer.chunk, 'x');
+    for (std::size_t left = answer.longBody; left > 0;) {
+        const ssize_t n = ::send(client, chunk.data(), std::min(left, chunk.size()), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        left -= static_cast<std::size_t>(n);
+        longBodySent_ += static_cast<std::size_t>(n);
+        std::this_thread::sleep_for(answer.pause);
+    }
+    return true;
 }
 
 } // namespace zelto::test

@@ -21,9 +21,9 @@ class SmallDisk {
             why_ = std::string("no private mount namespace: ") + std::strerror(error);
             return;
         }
-        const std::string options =
+        options_ =
             "size=" + std::to_string(bytes) + ",nr_inodes=" + std::to_string(files) + ",mode=755";
-        if (::mount("zelto-small-disk", mountPoint.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+        if (::mount("zelto-small-disk", mountPoint.c_str(), "tmpfs", 0, options_.c_str()) != 0) {
             why_ = std::string("cannot mount a tmpfs: ") + std::strerror(errno);
             return;
         }
@@ -39,6 +39,12 @@ class SmallDisk {
     bool available() const { return mounted_; }
     const std::string& why() const { return why_; }
 
+    // Mounted again read-only, or writable again: writes then fail with EROFS, for root too.
+    bool setReadOnly(bool readOnly) {
+        return ::mount("zelto-small-disk", mountPoint_.c_str(), "tmpfs",
+                       MS_REMOUNT | (readOnly ? MS_RDONLY : 0), options_.c_str()) == 0;
+    }
+
   private:
     // Once per process: a mount namespace of its own whose mounts do not reach the system's.
     static int enterPrivateMounts() {
@@ -53,6 +59,7 @@ class SmallDisk {
     }
 
     std::filesystem::path mountPoint_;
+    std::string options_;
     bool mounted_ = false;
     std::string why_;
 };
