@@ -14,9 +14,13 @@
 #include "import/kiss_import.h"
 #include "import/satnogs_import.h"
 #include "import/text_import.h"
+#include "live/satnogs_fetch.h"
 #include "store/frame_store.h"
 #include "store/puzzle_assembly.h"
 #include "store/work_folder.h"
+
+#include <QDate>
+#include <QObject>
 
 #include <exception>
 #include <filesystem>
@@ -65,6 +69,40 @@ std::string failureOf(const std::function<void()>& step) {
         return message.empty() ? "Unknown error" : message;
     }
     return "";
+}
+
+// --fetch: the DB's frames kept in a JSON file of the working folder; its path, empty when the DB
+// held none or the fetch failed (told on standard error, and `failed` set). Progress shows on the
+// terminal, the end on standard error.
+std::string fetchFrames(const BatchOptions::Fetch& options, const fs::path& workFolder,
+                        ProgressLine& progress, bool& failed) {
+    SatnogsFetch::Request request;
+    request.noradId = options.noradId;
+    if (!options.since.empty())
+        request.since =
+            QDateTime(QDate::fromString(QString::fromStdString(options.since), Qt::ISODate),
+                      QTime(0, 0), Qt::UTC);
+    request.token = QString::fromStdString(options.token);
+    request.server = QUrl(QString::fromStdString(options.server));
+    request.folder = workFolder;
+    SatnogsFetch fetch(request);
+    progress.startStep("fetch");
+    long framesShown = 0;
+    QObject::connect(&fetch, &SatnogsFetch::progress, [&](long frames, int pages) {
+        for (; framesShown < frames; ++framesShown)
+            progress.frameDecoded();
+        progress.commandProgress("page", pages, 0);
+    });
+    QObject::connect(&fetch, &SatnogsFetch::waiting, [&](const QString& address, int seconds) {
+        progress.clear();
+        writeErrorLine(address.toStdString() + ": the DB asks to wait; the same page again in " +
+                       std::to_string(seconds) + " s");
+    });
+    const FetchEnd end = fetchToEnd(fetch);
+    progress.clear();
+    writeErrorLine(fetchEndLine(end, request).toStdString());
+    failed = !end.error.isEmpty();
+    return end.path.toStdString();
 }
 
 class BatchRunner {
@@ -141,9 +179,20 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     const fs::path previews = fs::absolute(options.previewsFolder, ignored);
 
     bool allCompleted = true;
+    std::vector<std::string> names = options.files;
+    // The fetched file is decoded as a FILE given first would be.
+    if (options.fetch.noradId > 0) {
+        bool failed = false;
+        const std::string fetched = fetchFrames(options.fetch, workFolder, progress, failed);
+        allCompleted = !failed;
+        if (!fetched.empty()) {
+            files.insert(files.begin(), fetched);
+            names.insert(names.begin(), fs::path(fetched).filename().string());
+        }
+    }
     const std::size_t count = files.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& name = options.files[i];
+        const std::string& name = names[i];
         const fs::path& file = files[i];
         progress.startStep("file " + std::to_string(i + 1) + "/" + std::to_string(count));
         allCompleted &=

@@ -7,6 +7,7 @@
 #include "batch/progress_line.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
@@ -14,8 +15,9 @@ int main(int argc, char** argv) {
     // Under a file size limit (`ulimit -f`) a write past it is to fail as on a full disk,
     // with "Disk full", rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    const BatchOptions options =
-        parseBatchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    const char* token = std::getenv("SATNOGS_DB_TOKEN"); // kept out of the list of processes
+    const BatchOptions options = parseBatchArguments(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), token ? token : "");
     switch (options.action) {
     case BatchOptions::Action::UsageError:
         if (!options.problem.empty())

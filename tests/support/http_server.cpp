@@ -32,8 +32,16 @@ const char* reasonOf(int status) {
         return "OK";
     case 201:
         return "Created";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 429:
+        return "Too Many Requests";
     case 500:
         return "Internal Server Error";
     default:
@@ -110,6 +118,7 @@ void HttpServer::serve(int client) {
         request.method = head.substr(0, space);
         request.path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
         request.contentType = headerValue(head, "content-type");
+        request.authorization = headerValue(head, "authorization");
         request.body = pending.substr(headEnd + 4, length);
         pending.erase(0, headEnd + 4 + length);
         {
@@ -122,10 +131,12 @@ void HttpServer::serve(int client) {
             }
             return;
         }
-        const std::string reply = "HTTP/1.1 " + std::to_string(answer.status) + " " +
-                                  reasonOf(answer.status) + "\r\nContent-Type: text/plain\r\n" +
-                                  "Content-Length: " + std::to_string(answer.body.size()) +
-                                  "\r\n\r\n" + answer.body;
+        std::string reply = "HTTP/1.1 " + std::to_string(answer.status) + " " +
+                            reasonOf(answer.status) + "\r\nContent-Type: text/plain\r\n" +
+                            "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
+        for (const auto& [name, value] : answer.headers)
+            reply += name + ": " + value + "\r\n";
+        reply += "\r\n" + answer.body;
         if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0)
             return;
     }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zelto::test {
@@ -17,12 +18,14 @@ class HttpServer {
         std::string method;
         std::string path;
         std::string contentType;
+        std::string authorization;
         std::string body;
     };
     struct Answer {
         int status = 200;
         std::string body;
         bool stall = false; // never answer; the connection stays open until the server ends
+        std::vector<std::pair<std::string, std::string>> headers{}; // more header lines
     };
     using Handler = std::function<Answer(const Request&)>;
 
