@@ -19,12 +19,14 @@
 #include "store/puzzle_assembly.h"
 #include "store/work_folder.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QObject>
 
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace zelto {
@@ -177,6 +179,14 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     }
     std::error_code ignored;
     const fs::path previews = fs::absolute(options.previewsFolder, ignored);
+
+    // The event loop of a fetch, kept for a live session after it.
+    std::unique_ptr<QCoreApplication> application;
+    static int argumentCount = 1;
+    static char programName[] = "Zeltodecoder-batch";
+    static char* arguments[] = {programName, nullptr};
+    if (options.fetch.noradId > 0 && !QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argumentCount, arguments);
 
     bool allCompleted = true;
     std::vector<std::string> names = options.files;

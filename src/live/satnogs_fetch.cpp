@@ -6,7 +6,6 @@
 #include "core/run_error.h"
 #include "import/satnogs_frames.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +13,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrlQuery>
+
+#include <algorithm>
 
 namespace zelto {
 
@@ -138,6 +139,9 @@ void SatnogsFetch::start() {
         problem = shown(request_.server) + QStringLiteral(": not an http or https address");
     else if (request_.token.isEmpty())
         problem = QStringLiteral("The SatNOGS DB needs an API token");
+    else if (std::any_of(request_.token.begin(), request_.token.end(),
+                         [](QChar c) { return c.unicode() <= ' ' || c.unicode() >= 127; }))
+        problem = QStringLiteral("An API token holds no blanks and no characters but ASCII");
     if (!problem.isEmpty()) {
         // The end comes through the event loop, as it does after a request.
         QTimer::singleShot(0, this, [this, problem, run] {
@@ -283,7 +287,10 @@ void SatnogsFetch::takePage(const QUrl& address, const QByteArray& body,
     }
     ++pages_;
     pagesSeen_.insert(page_);
+    const unsigned run = runs_;
     emit progress(frames_, pages_);
+    if (run != runs_)
+        return; // stopped, or started again, by a receiver
 
     // The page object's "next", else the Link header of the bare array the DB gave before.
     const QUrl following =
@@ -336,12 +343,6 @@ void SatnogsFetch::fail(const QString& message) {
 }
 
 FetchEnd fetchToEnd(SatnogsFetch& fetch) {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "Zeltodecoder";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication application(argc, argv);
-    }
     FetchEnd end;
     QEventLoop loop;
     const QMetaObject::Connection done = QObject::connect(

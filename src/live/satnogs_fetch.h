@@ -112,7 +112,7 @@ struct FetchEnd {
 };
 
 // Starts the fetch and runs an event loop until it ends, for a caller that has none of its own
-// (the batch tool); makes the program's QCoreApplication when there is none yet.
+// (the batch tool), under the program's QCoreApplication.
 FetchEnd fetchToEnd(SatnogsFetch& fetch);
 
 // How a fetch ended, in one line: the file and how many frames in how many pages, that the DB
