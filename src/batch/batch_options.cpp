@@ -1,7 +1,9 @@
 // The batch tool's command line: options, usage and version.
 #include "batch/batch_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <optional>
 #include <set>
 
@@ -33,6 +35,46 @@ bool readStationOption(const std::string& name, const std::string& text, Station
     return error == std::errc() && at == end;
 }
 
+namespace {
+
+// A token goes into a header line: printable characters, no blanks.
+bool isToken(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+// One of --fetch's settings from its option's text; false when it does not read.
+bool readFetchOption(const std::string& name, const std::string& text, BatchOptions::Fetch& fetch) {
+    const char* end = text.data() + text.size();
+    if (name == "--fetch") {
+        const auto [at, error] = std::from_chars(text.data(), end, fetch.noradId);
+        return error == std::errc() && at == end && fetch.noradId > 0;
+    }
+    if (name == "--since") {
+        unsigned year = 0, month = 0, day = 0;
+        const auto number = [&](std::size_t from, std::size_t count, unsigned& value) {
+            const auto [at, error] =
+                std::from_chars(text.data() + from, text.data() + from + count, value);
+            return error == std::errc() && at == text.data() + from + count;
+        };
+        fetch.since = text;
+        return text.size() == 10 && text[4] == '-' && text[7] == '-' && number(0, 4, year) &&
+               number(5, 2, month) && number(8, 2, day) &&
+               std::chrono::year_month_day(std::chrono::year(static_cast<int>(year)),
+                                           std::chrono::month(month), std::chrono::day(day))
+                   .ok();
+    }
+    if (name == "--satnogs-db") {
+        fetch.server = text;
+        return (text.starts_with("http://") && text.size() > 7) ||
+               (text.starts_with("https://") && text.size() > 8);
+    }
+    fetch.token = text;
+    return isToken(text);
+}
+
+} // namespace
+
 bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port) {
     const std::size_t colon = text.rfind(':');
     if (colon == std::string_view::npos)
@@ -53,7 +95,8 @@ bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port
     return true;
 }
 
-BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
+BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
+                                 std::string_view environmentToken) {
     BatchOptions options;
     bool optionsEnded = false;
     std::set<std::string> given;
@@ -90,6 +133,17 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
                     return usageError(options, name + ": '" + *text + "' " + problem);
             if (name == "--sids")
                 options.station.forwarding = true;
+            given.insert(name);
+        } else if (name == "--fetch" || name == "--since" || name == "--satnogs-db" ||
+                   name == "--token") {
+            const auto text = value();
+            if (!text || !readFetchOption(name, *text, options.fetch))
+                return usageError(options,
+                                  name + ": " +
+                                      (!text ? std::string("needs a value")
+                                       : name == "--token" // the token is never shown
+                                           ? std::string("not a token")
+                                           : "'" + *text + "' is not valid"));
             given.insert(name);
         } else if (argument == "--sids-dry-run") {
             options.sidsDryRun = true;
@@ -130,6 +184,19 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments) {
     }
     if (given.count("--kiss-silence") && options.kissHost.empty())
         return usageError(options, "--kiss-silence needs --kiss HOST:PORT");
+    if (options.fetch.noradId == 0) {
+        for (const char* needsFetch : {"--since", "--satnogs-db", "--token"})
+            if (given.count(needsFetch))
+                return usageError(options, std::string(needsFetch) + " needs --fetch NORAD");
+    } else if (options.fetch.token.empty()) {
+        if (environmentToken.empty())
+            return usageError(options, "--fetch needs the API token of your SatNOGS DB account: "
+                                       "put it in the environment variable SATNOGS_DB_TOKEN, or "
+                                       "give --token TOKEN");
+        if (!isToken(environmentToken))
+            return usageError(options, "SATNOGS_DB_TOKEN does not hold a token");
+        options.fetch.token = environmentToken;
+    }
     if (options.station.forwarding) {
         if (options.kissHost.empty())
             return usageError(options, "forwarding frames (--sids) needs --kiss HOST:PORT");
@@ -163,6 +230,16 @@ std::string batchHelpText() {
            "After each FILE the report lines are printed, then \"Image: \" and each image file\n"
            "assembled, then the missing-frames line of each incomplete thumbnail.\n"
            "\n"
+           "  --fetch NORAD      first fetch every frame that the SatNOGS DB holds of the\n"
+           "                     satellite of that NORAD ID, page by page, into\n"
+           "                     satnogs-NORAD-YYYYMMDDTHHMMSSZ.json (UTC time of the fetch),\n"
+           "                     and decode that file before the FILEs; the API token of\n"
+           "                     your DB account comes from SATNOGS_DB_TOKEN or --token\n"
+           "  --since DATE       with --fetch, only the frames received from DATE on\n"
+           "                     (YYYY-MM-DD, from 00:00:00 UTC)\n"
+           "  --satnogs-db URL   with --fetch, the DB's address (https://db.satnogs.org)\n"
+           "  --token TOKEN      with --fetch, the API token (SATNOGS_DB_TOKEN keeps it out\n"
+           "                     of the shell's history and the list of processes)\n"
            "  --puzzles          after all files, assemble every complete puzzle of the store\n"
            "  --previews DIR     then write into DIR (made when missing) a PNG picture of what\n"
            "                     has arrived of each incomplete thumbnail and puzzle of the\n"

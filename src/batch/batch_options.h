@@ -24,14 +24,24 @@ struct BatchOptions {
     // received live; --sids-dry-run: print each request instead of sending it.
     StationSettings station;
     bool sidsDryRun = false;
+    // --fetch NORAD [--since YYYY-MM-DD] [--satnogs-db URL] [--token TOKEN]: before the files,
+    // the frames that the SatNOGS DB holds of the satellite, kept in a JSON file and decoded.
+    struct Fetch {
+        long noradId = 0;  // none without --fetch
+        std::string since; // YYYY-MM-DD: from 00:00:00 UTC of that day on; empty for all
+        std::string server = "https://db.satnogs.org";
+        std::string token; // --token, else the environment's SATNOGS_DB_TOKEN; never shown
+    } fetch;
     std::string problem; // what is wrong, for a usage error that can say more than the usage
 };
 
-// Reads `Zeltodecoder-batch [--puzzles] [--previews DIR] [--kiss HOST:PORT [SIDS OPTIONS]]
-// [FILE ...]`, `--help` or `--version` (arguments without the program name). Options may stand
-// anywhere before "--"; everything after it, and a lone "-", is a FILE. An option's value is the
-// next argument or follows "=". The first of --help, --version or a wrong option decides.
-BatchOptions parseBatchArguments(const std::vector<std::string>& arguments);
+// Reads `Zeltodecoder-batch [--fetch NORAD [FETCH OPTIONS]] [--puzzles] [--previews DIR] [--kiss
+// HOST:PORT [SIDS OPTIONS]] [FILE ...]`, `--help` or `--version` (arguments without the program
+// name). Options may stand anywhere before "--"; everything after it, and a lone "-", is a FILE.
+// An option's value is the next argument or follows "=". The first of --help, --version or a
+// wrong option decides. `environmentToken` is SATNOGS_DB_TOKEN's value, for --fetch.
+BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
+                                 std::string_view environmentToken = {});
 
 // "HOST:PORT", "[IPv6]:PORT": false unless both are there and the port is 1 to 65535.
 bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port);

@@ -18,12 +18,19 @@
 #include "commands/work_folder.h"
 #include "core/run_error.h"
 #include "core/session.h"
+#include "live/satnogs_fetch.h"
 #include "store/frame_store.h"
 
 #include <cerrno>
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QObject>
+
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace zelto {
@@ -68,6 +75,40 @@ std::string failureOf(const std::function<void()>& step) {
         return message.empty() ? "Unknown error" : message;
     }
     return "";
+}
+
+// --fetch: the DB's frames kept in a JSON file of the working folder; its path, empty when the DB
+// held none or the fetch failed (told on standard error, and `failed` set). Progress shows on the
+// terminal, the end on standard error.
+std::string fetchFrames(const BatchOptions::Fetch& options, const fs::path& workFolder,
+                        ProgressLine& progress, bool& failed) {
+    SatnogsFetch::Request request;
+    request.noradId = options.noradId;
+    if (!options.since.empty())
+        request.since =
+            QDateTime(QDate::fromString(QString::fromStdString(options.since), Qt::ISODate),
+                      QTime(0, 0), Qt::UTC);
+    request.token = QString::fromStdString(options.token);
+    request.server = QUrl(QString::fromStdString(options.server));
+    request.folder = workFolder;
+    SatnogsFetch fetch(request);
+    progress.startStep("fetch");
+    long framesShown = 0;
+    QObject::connect(&fetch, &SatnogsFetch::progress, [&](long frames, int pages) {
+        for (; framesShown < frames; ++framesShown)
+            progress.frameDecoded();
+        progress.commandProgress("page", pages, 0);
+    });
+    QObject::connect(&fetch, &SatnogsFetch::waiting, [&](const QString& address, int seconds) {
+        progress.clear();
+        writeErrorLine(address.toStdString() + ": the DB asks to wait; the same page again in " +
+                       std::to_string(seconds) + " s");
+    });
+    const FetchEnd end = fetchToEnd(fetch);
+    progress.clear();
+    writeErrorLine(fetchEndLine(end, request).toStdString());
+    failed = !end.error.isEmpty();
+    return end.path.toStdString();
 }
 
 class BatchRunner {
@@ -143,10 +184,29 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
     std::error_code ignored;
     const fs::path previews = fs::absolute(options.previewsFolder, ignored);
 
+    // The event loop of a fetch, kept for a live session after it.
+    std::unique_ptr<QCoreApplication> application;
+    static int argumentCount = 1;
+    static char programName[] = "Zeltodecoder-batch";
+    static char* arguments[] = {programName, nullptr};
+    if (options.fetch.noradId > 0 && !QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argumentCount, arguments);
+
     bool allCompleted = true;
+    std::vector<std::string> names = options.files;
+    // The fetched file is decoded as a FILE given first would be.
+    if (options.fetch.noradId > 0) {
+        bool failed = false;
+        const std::string fetched = fetchFrames(options.fetch, workFolder, progress, failed);
+        allCompleted = !failed;
+        if (!fetched.empty()) {
+            files.insert(files.begin(), fetched);
+            names.insert(names.begin(), fs::path(fetched).filename().string());
+        }
+    }
     const std::size_t count = files.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& name = options.files[i];
+        const std::string& name = names[i];
         const fs::path& file = files[i];
         progress.startStep("file " + std::to_string(i + 1) + "/" + std::to_string(count));
         allCompleted &=

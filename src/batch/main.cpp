@@ -7,6 +7,7 @@
 #include "batch/progress_line.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
@@ -17,8 +18,9 @@ int main(int argc, char** argv) {
     // A reader of standard output that goes (`| head`, a log collector restarted) is to fail
     // that write alone: decoding and keeping frames go on.
     std::signal(SIGPIPE, SIG_IGN);
-    const BatchOptions options =
-        parseBatchArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    const char* token = std::getenv("SATNOGS_DB_TOKEN"); // kept out of the list of processes
+    const BatchOptions options = parseBatchArguments(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), token ? token : "");
     switch (options.action) {
     case BatchOptions::Action::UsageError:
         if (!options.problem.empty())

@@ -29,7 +29,4 @@ void commitHexFile(Session& session, WholeFile& hexFile, const std::filesystem::
 // Opens the HEX frame file just written and runs the decoding pass over it.
 void decodeHexFile(Session& session, Panes& panes, const std::filesystem::path& hexFile);
 
-// Progress is reported once per this many bytes of capture read.
-inline constexpr long kProgressStep = 1L << 20;
-
 } // namespace zelto

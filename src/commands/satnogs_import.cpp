@@ -25,6 +25,13 @@ std::string passedOverLine(long count, bool entries) {
     return " >>>  " + std::to_string(count) + " " + what + (entries ? "ies" : "s") +
            " that are not frames were passed over";
 }
+
+std::string untimedLine(long count) {
+    return " >>>  " + std::to_string(count) +
+           (count == 1 ? " frame without a time of reception was"
+                       : " frames without a time of reception were") +
+           " taken last, in file order";
+}
 } // namespace
 
 void openSatnogsFile(Session& session, Panes& panes, const fs::path& file) {
@@ -32,9 +39,11 @@ void openSatnogsFile(Session& session, Panes& panes, const fs::path& file) {
     const fs::path path = fullCapturePath(file);
     panes.setFileField(path.string());
     // Read and understood whole before anything is written.
-    const std::string text = readWholeFile(path);
-    const NetworkFrames read =
-        isJson(path) ? readSatnogsJson(text, path.filename().string()) : readSatnogsCsv(text);
+    const auto reading = [&](long done, long total) {
+        panes.progress("Reading frames", done, total);
+    };
+    NetworkFrames read =
+        isJson(path) ? readSatnogsJson(path, reading) : readSatnogsCsv(path, reading);
 
     panes.reportClear();
     panes.normalLayout();
@@ -44,13 +53,18 @@ void openSatnogsFile(Session& session, Panes& panes, const fs::path& file) {
     enterWorkFolder(session);
     checkNotTheCapture(path, hexPath);
     WholeFile hexFile(hexPath);
-    hexFile.write(networkFramesHexFile(read.frames));
+    forEachNetworkFrameHexLine(read, [&](std::string_view line) { hexFile.write(line); });
+    const long passedOver = read.passedOver;
+    const long untimed = read.untimed();
+    read = NetworkFrames(); // the decoding pass reads the frames from the HEX frame file
     commitHexFile(session, hexFile, hexPath);
     panes.setFileField(" HEX file saved:    " + hexPath.string());
 
     decodeHexFile(session, panes, hexPath);
-    if (read.passedOver > 0)
-        panes.reportAppend(passedOverLine(read.passedOver, isJson(path)));
+    if (passedOver > 0)
+        panes.reportAppend(passedOverLine(passedOver, isJson(path)));
+    if (untimed > 0)
+        panes.reportAppend(untimedLine(untimed));
 }
 
 } // namespace zelto

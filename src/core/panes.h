@@ -66,6 +66,9 @@ class Panes {
     virtual void progress(std::string_view /*stage*/, long /*done*/, long /*total*/) {}
 };
 
+// A command reading a file reports its progress once per this many bytes.
+inline constexpr long kProgressStep = 1L << 20;
+
 // The icon strip shows this many icons.
 inline constexpr std::size_t kIconStripSlots = 8;
 

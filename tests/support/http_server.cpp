@@ -36,8 +36,16 @@ const char* reasonOf(int status) {
         return "Moved Permanently";
     case 308:
         return "Permanent Redirect";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 429:
+        return "Too Many Requests";
     case 500:
         return "Internal Server Error";
     default:
@@ -114,6 +122,7 @@ void HttpServer::serve(int client) {
         request.method = head.substr(0, space);
         request.path = head.substr(space + 1, head.find(' ', space + 1) - space - 1);
         request.contentType = headerValue(head, "content-type");
+        request.authorization = headerValue(head, "authorization");
         request.body = pending.substr(headEnd + 4, length);
         pending.erase(0, headEnd + 4 + length);
         {

@@ -21,6 +21,7 @@ class HttpServer {
         std::string method;
         std::string path;
         std::string contentType;
+        std::string authorization;
         std::string body;
     };
     struct Answer {
