@@ -1,0 +1,193 @@
+// The beacon's receiver: discriminator audio in, frames whose FCS checks out.
+#include "radio/beacon_demodulator.h"
+
+#include <liquid/liquid.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zelto {
+
+namespace {
+
+constexpr std::size_t kHistory = 64;  // filtered samples kept for interpolation
+constexpr std::size_t kRecent = 4096; // symbols kept for a frame's quality
+constexpr long kEyeSpan = 480;        // symbols judged together: 0.1 s
+constexpr double kOpenEyeRatio = 2.0; // mean against spread of |sample|; noise gives 1.3
+constexpr double kBestQualityDb = 40;
+constexpr std::size_t kConvertBlock = 4096;
+
+} // namespace
+
+BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning& tuning)
+    : tuning_(tuning), inputRate_(sampleRate), resampler_(sampleRate, kWorkingRate),
+      stats_(sampleRate), samplesPerSymbol_(kWorkingRate / kBaud) {
+    const unsigned length =
+        static_cast<unsigned>(std::lround(tuning.filterSymbols * samplesPerSymbol_ / 2)) * 2 + 1;
+    taps_.resize(length);
+    liquid_firdes_kaiser(length, static_cast<float>(tuning.filterCutoff * kBaud / kWorkingRate), 40,
+                         0, taps_.data());
+    float sum = 0;
+    for (const float t : taps_)
+        sum += t;
+    for (float& t : taps_)
+        t /= sum;
+    filterInput_.assign(2 * length, 0);
+    history_.assign(kHistory, 0);
+
+    const double latest = *std::max_element(tuning.phases.begin(), tuning.phases.end());
+    emissionPhase_ = 0.5 + latest;
+    for (const double offset : tuning.phases) {
+        Phase phase;
+        phase.offsetSamples = (emissionPhase_ - 0.5 - offset) * samplesPerSymbol_;
+        phase.recent.assign(kRecent, 0);
+        phase.slicers.resize(tuning.thresholds.size());
+        phases_.push_back(std::move(phase));
+    }
+}
+
+BeaconDemodulator::~BeaconDemodulator() = default;
+
+void BeaconDemodulator::feed(const float* samples, std::size_t count, const FrameHandler& onFrame) {
+    onFrame_ = &onFrame;
+    stats_.addInput(samples, count);
+    if (count > 0)
+        last_ = samples[count - 1];
+    for (std::size_t at = 0; at < count; at += kConvertBlock) {
+        const std::size_t n = std::min(kConvertBlock, count - at);
+        resampler_.process(samples + at, n, resampled_);
+        demodulate(resampled_.data(), resampled_.size());
+    }
+    onFrame_ = nullptr;
+}
+
+void BeaconDemodulator::feed(const std::int16_t* samples, std::size_t count,
+                             const FrameHandler& onFrame) {
+    float block[kConvertBlock];
+    for (std::size_t at = 0; at < count; at += kConvertBlock) {
+        const std::size_t n = std::min(kConvertBlock, count - at);
+        for (std::size_t i = 0; i < n; ++i)
+            block[i] = static_cast<float>(samples[at + i]) * (1.0f / 32768);
+        feed(block, n, onFrame);
+    }
+}
+
+void BeaconDemodulator::finish(const FrameHandler& onFrame) {
+    onFrame_ = &onFrame;
+    // The last level held, long enough for a closing flag to pass all the filters.
+    std::vector<float> tail(resampler_.flushLength(), last_);
+    resampler_.process(tail.data(), tail.size(), resampled_);
+    resampled_.resize(resampled_.size() + taps_.size() + 4 * kHistory, last_);
+    demodulate(resampled_.data(), resampled_.size());
+    onFrame_ = nullptr;
+}
+
+void BeaconDemodulator::demodulate(const float* samples, std::size_t count) {
+    const std::size_t length = taps_.size();
+    const double step = 1 / samplesPerSymbol_;
+    for (std::size_t n = 0; n < count; ++n) {
+        filterInput_[filterAt_] = filterInput_[filterAt_ + length] = samples[n];
+        filterAt_ = filterAt_ + 1 == length ? 0 : filterAt_ + 1;
+        const float* window = filterInput_.data() + filterAt_;
+        float y = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            y += taps_[i] * window[i];
+        history_[historyAt_++ & (kHistory - 1)] = y;
+        ++worked_;
+
+        // A zero crossing tells where the symbol boundary lies: pull the clock towards it.
+        const float centred = y - centre_;
+        if ((centred >= 0) != (previous_ >= 0)) {
+            const double fraction = previous_ / (previous_ - centred);
+            const double crossing = clock_ + fraction * step + emissionPhase_;
+            const double error = crossing - std::floor(crossing + 0.5);
+            clock_ -= tuning_.clockGain * error;
+        }
+        previous_ = centred;
+        clock_ += step;
+        if (clock_ >= 1) {
+            clock_ -= 1;
+            takeSymbol(clock_ / step);
+        }
+    }
+}
+
+void BeaconDemodulator::takeSymbol(double samplesPast) {
+    const std::size_t newest = historyAt_ - 1;
+    auto sampleAt = [&](double age) {
+        const auto whole = static_cast<std::size_t>(age);
+        const float fraction = static_cast<float>(age - static_cast<double>(whole));
+        const float a = history_[(newest - whole) & (kHistory - 1)];
+        const float b = history_[(newest - whole - 1) & (kHistory - 1)];
+        return a + (b - a) * fraction;
+    };
+
+    // The envelopes follow the centre phase: quickly outwards, slowly inwards.
+    const float middle = sampleAt(samplesPast + (emissionPhase_ - 0.5) * samplesPerSymbol_);
+    const float attack = static_cast<float>(tuning_.envelopeAttack);
+    const float decay = static_cast<float>(tuning_.envelopeDecay);
+    high_ += (middle > high_ ? attack : decay) * (middle - high_);
+    low_ += (middle < low_ ? attack : decay) * (middle - low_);
+    centre_ = (high_ + low_) / 2;
+    amplitude_ = std::max((high_ - low_) / 2, 1e-6f);
+    judgeEye(middle - centre_);
+
+    const std::size_t slot = symbols_++ & (kRecent - 1);
+    for (Phase& phase : phases_) {
+        const float centred = sampleAt(samplesPast + phase.offsetSamples) - centre_;
+        phase.recent[slot] = centred;
+        for (std::size_t k = 0; k < phase.slicers.size(); ++k) {
+            const float threshold = static_cast<float>(tuning_.thresholds[k]) * amplitude_;
+            phase.slicers[k].push(centred > threshold ? 1u : 0u,
+                                  [&](std::string_view frame, std::size_t lineBits) {
+                                      offer(frame, lineBits, phase);
+                                  });
+        }
+    }
+}
+
+void BeaconDemodulator::judgeEye(float centred) {
+    eyeSum_ += std::abs(centred);
+    eyeSquares_ += static_cast<double>(centred) * centred;
+    if (++eyeCount_ < kEyeSpan)
+        return;
+    const double mean = eyeSum_ / eyeCount_;
+    const double spread = std::sqrt(std::max(0.0, eyeSquares_ / eyeCount_ - mean * mean));
+    stats_.addEyeSpan(mean > kOpenEyeRatio * spread);
+    eyeSum_ = eyeSquares_ = 0;
+    eyeCount_ = 0;
+}
+
+void BeaconDemodulator::offer(std::string_view frame, std::size_t lineBits, const Phase& phase) {
+    const double delay =
+        resampler_.delay() + static_cast<double>(taps_.size() - 1) / 2 + samplesPerSymbol_;
+    const double at = std::max(0.0, (static_cast<double>(worked_) - delay) / kWorkingRate);
+    if (!dedup_.firstCopy(frame, at))
+        return;
+    DemodulatedFrame out;
+    out.kissFrame.reserve(frame.size() + 1);
+    out.kissFrame.push_back('\0');
+    out.kissFrame.append(frame);
+    out.atSeconds = at;
+    out.qualityDb = qualityOf(phase, lineBits);
+    stats_.addFrame(out.qualityDb);
+    if (onFrame_ && *onFrame_)
+        (*onFrame_)(out);
+}
+
+double BeaconDemodulator::qualityOf(const Phase& phase, std::size_t symbols) const {
+    const std::size_t n = std::clamp<std::size_t>(symbols, 1, kRecent);
+    double sum = 0, squares = 0;
+    for (std::size_t i = 1; i <= n; ++i) {
+        const float v = phase.recent[(symbols_ - i) & (kRecent - 1)];
+        sum += std::abs(v);
+        squares += static_cast<double>(v) * v;
+    }
+    const double mean = sum / static_cast<double>(n);
+    const double spread = std::sqrt(std::max(0.0, squares / static_cast<double>(n) - mean * mean));
+    if (mean <= 0)
+        return 0;
+    return spread > 0 ? std::min(kBestQualityDb, 20 * std::log10(mean / spread)) : kBestQualityDb;
+}
+
+} // namespace zelto
