@@ -17,6 +17,24 @@ constexpr double kOpenEyeRatio = 2.0; // mean against spread of |sample|; noise 
 constexpr double kBestQualityDb = 40;
 constexpr std::size_t kConvertBlock = 4096;
 
+float dot(const float* a, const float* b, std::size_t n) {
+    float sum = 0;
+#pragma omp simd reduction(+ : sum)
+    for (std::size_t i = 0; i < n; ++i)
+        sum += a[i] * b[i];
+    return sum;
+}
+
+void designLowPass(std::vector<float>& taps, unsigned length, double cutoff) {
+    taps.resize(length);
+    liquid_firdes_kaiser(length, static_cast<float>(cutoff), 40, 0, taps.data());
+    float sum = 0;
+    for (const float t : taps)
+        sum += t;
+    for (float& t : taps)
+        t /= sum;
+}
+
 } // namespace
 
 BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning& tuning)
@@ -24,14 +42,7 @@ BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning&
       stats_(sampleRate), samplesPerSymbol_(kWorkingRate / kBaud) {
     const unsigned length =
         static_cast<unsigned>(std::lround(tuning.filterSymbols * samplesPerSymbol_ / 2)) * 2 + 1;
-    taps_.resize(length);
-    liquid_firdes_kaiser(length, static_cast<float>(tuning.filterCutoff * kBaud / kWorkingRate), 40,
-                         0, taps_.data());
-    float sum = 0;
-    for (const float t : taps_)
-        sum += t;
-    for (float& t : taps_)
-        t /= sum;
+    designLowPass(taps_, length, tuning.filterCutoff * kBaud / kWorkingRate);
     filterInput_.assign(2 * length, 0);
     history_.assign(kHistory, 0);
 
@@ -88,10 +99,7 @@ void BeaconDemodulator::demodulate(const float* samples, std::size_t count) {
     for (std::size_t n = 0; n < count; ++n) {
         filterInput_[filterAt_] = filterInput_[filterAt_ + length] = samples[n];
         filterAt_ = filterAt_ + 1 == length ? 0 : filterAt_ + 1;
-        const float* window = filterInput_.data() + filterAt_;
-        float y = 0;
-        for (std::size_t i = 0; i < length; ++i)
-            y += taps_[i] * window[i];
+        const float y = dot(taps_.data(), filterInput_.data() + filterAt_, length);
         history_[historyAt_++ & (kHistory - 1)] = y;
         ++worked_;
 
@@ -176,17 +184,25 @@ void BeaconDemodulator::offer(std::string_view frame, std::size_t lineBits, cons
 }
 
 double BeaconDemodulator::qualityOf(const Phase& phase, std::size_t symbols) const {
-    const std::size_t n = std::clamp<std::size_t>(symbols, 1, kRecent);
+    // Only symbols inside runs of three alike count: their neighbours leave them no
+    // intersymbol interference, so the spread left is the noise.
+    const std::size_t n = std::clamp<std::size_t>(symbols, 3, kRecent);
+    auto at = [&](std::size_t back) { return phase.recent[(symbols_ - back) & (kRecent - 1)]; };
     double sum = 0, squares = 0;
-    for (std::size_t i = 1; i <= n; ++i) {
-        const float v = phase.recent[(symbols_ - i) & (kRecent - 1)];
+    long count = 0;
+    for (std::size_t i = 2; i < n; ++i) {
+        const float before = at(i + 1), v = at(i), after = at(i - 1);
+        if ((before > 0) != (v > 0) || (after > 0) != (v > 0))
+            continue;
         sum += std::abs(v);
         squares += static_cast<double>(v) * v;
+        ++count;
     }
-    const double mean = sum / static_cast<double>(n);
-    const double spread = std::sqrt(std::max(0.0, squares / static_cast<double>(n) - mean * mean));
-    if (mean <= 0)
+    if (count < 2 || sum <= 0)
         return 0;
+    const double mean = sum / static_cast<double>(count);
+    const double spread =
+        std::sqrt(std::max(0.0, squares / static_cast<double>(count) - mean * mean));
     return spread > 0 ? std::min(kBestQualityDb, 20 * std::log10(mean / spread)) : kBestQualityDb;
 }
 

@@ -18,28 +18,28 @@ namespace zelto {
 struct DemodulatedFrame {
     std::string kissFrame; // the KISS command byte 0x00, then the frame without its FCS
     double atSeconds = 0;  // where the frame ends in the input
-    double qualityDb = 0;  // eye opening over the frame: mean distance from the threshold
-                           // against its spread
+    double qualityDb = 0;  // eye opening over the frame: the mean distance of its symbols from
+                           // the threshold against their spread, in dB
 };
 
 // How the receiver works, for the benchmark to try other settings; the defaults are the
 // program's.
 struct DemodulatorTuning {
-    double filterCutoff = 0.7;   // of the baud rate
-    double filterSymbols = 3;    // the low-pass filter's span
-    double envelopeAttack = 0.3; // per symbol, towards a sample beyond the envelope
-    double envelopeDecay = 0.02; // per symbol, towards any other sample
-    double clockGain = 0.05;     // of the timing error at each zero crossing
-    std::vector<double> phases{-0.2, -0.1, 0, 0.1, 0.2}; // sampling offsets, symbols
-    std::vector<double> thresholds{-0.12, 0, 0.12};      // of the amplitude, about the centre
+    double filterCutoff = 0.55;   // of the baud rate
+    double filterSymbols = 6;     // the low-pass filter's span
+    double envelopeAttack = 0.05; // per symbol, towards a sample beyond the envelope
+    double envelopeDecay = 0.005; // per symbol, towards any other sample
+    double clockGain = 0.02;      // of the timing error at each zero crossing
+    std::vector<double> phases{-0.2, -0.1, 0, 0.1, 0.2};     // sampling offsets, symbols
+    std::vector<double> thresholds{-0.2, -0.1, 0, 0.1, 0.2}; // of the amplitude, about the centre
 };
 
 // The receiver of the 4800 Bd GMSK beacon in a discriminator's audio (a 9600 data port, a
 // SatNOGS recording): resampled to 10 samples a symbol, low-pass filtered, its DC and level
-// tracked by the eye's envelopes, its symbol clock recovered at the zero crossings, sampled at
-// several phases around that clock and sliced at several thresholds, each slicer decoding
-// with and without the G3RUH scrambler. A frame is handed on only when its FCS checks, and
-// once however many slicers found it.
+// tracked by the eye's envelopes, its symbol clock recovered at
+// the zero crossings, sampled at several phases around that clock and sliced at several thresholds,
+// each slicer decoding with and without the G3RUH scrambler. A frame is handed on only when its FCS
+// checks, and once however many slicers found it.
 class BeaconDemodulator {
   public:
     using FrameHandler = std::function<void(const DemodulatedFrame&)>;
