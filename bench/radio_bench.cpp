@@ -69,7 +69,9 @@ DemodulatorTuning tuningOf(int argc, char** argv, int first) {
         const std::string arg = argv[i];
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq), value = arg.substr(eq + 1);
-        if (name == "cutoff")
+        if (name == "sequence")
+            tuning.sequenceDetection = value == "1";
+        else if (name == "cutoff")
             tuning.filterCutoff = std::stod(value);
         else if (name == "span")
             tuning.filterSymbols = std::stod(value);
@@ -91,12 +93,51 @@ DemodulatorTuning tuningOf(int argc, char** argv, int first) {
     return tuning;
 }
 
-// Frames recovered out of `count` distinct ones of 200 to 330 bytes, each in its own burst.
+struct Recovered {
+    std::size_t frames = 0;
+    int falseFrames = 0; // FCS checked but not sent
+};
+
+Recovered recover(const std::vector<std::int16_t>& audio, const std::set<std::string>& sent,
+                  const DemodulatorTuning& tuning) {
+    BeaconDemodulator demodulator(kRate, tuning);
+    std::set<std::string> found;
+    Recovered result;
+    auto onFrame = [&](const DemodulatedFrame& frame) {
+        if (sent.count(frame.kissFrame))
+            found.insert(frame.kissFrame);
+        else
+            ++result.falseFrames;
+    };
+    demodulator.feed(audio.data(), audio.size(), onFrame);
+    demodulator.finish(onFrame);
+    result.frames = found.size();
+    return result;
+}
+
+// Coherent MSK: bit errors at Q(sqrt(2 Eb/N0)); a frame comes through when none of its line
+// bits (flags, stuffing, FCS and the descrambler's 17 bits of memory) is wrong, however many
+// more the NRZI and the descrambler make of each.
+double coherentShare(const std::vector<std::string>& frames, double ebN0Db) {
+    const double ebN0 = std::pow(10, ebN0Db / 10);
+    const double p = 0.5 * std::erfc(std::sqrt(2 * ebN0) / std::sqrt(2.0));
+    double sum = 0;
+    for (const std::string& frame : frames)
+        sum += std::pow(1 - p, static_cast<double>(hdlcBits({frame}, 1, 0).size() + 17));
+    return sum / static_cast<double>(frames.size());
+}
+
+// Frames recovered out of `count` distinct ones of 200 to 330 bytes, each in its own burst, by
+// the demodulator as tuned and by one sampling phase with one slicer.
 int recovery(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : 400;
     const DemodulatorTuning tuning = tuningOf(argc, argv, 3);
-    std::printf(
-        "| Eb/N0 (dB) | frames | recovered | share | false frames |\n|---|---|---|---|---|\n");
+    DemodulatorTuning single = tuning;
+    single.phases = {0};
+    single.thresholds = {0};
+    single.sequenceDetection = false;
+    std::printf("| Eb/N0 (dB) | frames | recovered | one phase, one slicer | coherent MSK "
+                "(theory) | false frames |\n|---|---|---|---|---|---|\n");
     for (const double ebN0 : points) {
         const auto seed = static_cast<std::uint64_t>(ebN0 * 10);
         const std::vector<std::string> frames = randomFrames(count, 200, 330, seed);
@@ -104,21 +145,20 @@ int recovery(int argc, char** argv) {
         std::set<std::string> sent;
         for (const std::string& frame : frames)
             sent.insert(std::string(1, '\0') + frame);
-        BeaconDemodulator demodulator(kRate, tuning);
-        std::set<std::string> found;
-        int falseFrames = 0;
-        auto onFrame = [&](const DemodulatedFrame& frame) {
-            if (sent.count(frame.kissFrame))
-                found.insert(frame.kissFrame);
-            else
-                ++falseFrames;
-        };
-        demodulator.feed(audio.data(), audio.size(), onFrame);
-        demodulator.finish(onFrame);
-        std::printf("| %.1f | %d | %zu | %.1f %% | %d |\n", ebN0, count, found.size(),
-                    100.0 * static_cast<double>(found.size()) / count, falseFrames);
+        const Recovered all = recover(audio, sent, tuning);
+        const Recovered one = recover(audio, sent, single);
+        std::printf("| %.1f | %d | %zu (%.1f %%) | %zu (%.1f %%) | %.1f %% | %d |\n", ebN0, count,
+                    all.frames, 100.0 * static_cast<double>(all.frames) / count, one.frames,
+                    100.0 * static_cast<double>(one.frames) / count,
+                    100 * coherentShare(frames, ebN0), all.falseFrames);
         std::fflush(stdout);
     }
+    // Where coherent MSK would recover half the frames.
+    const std::vector<std::string> frames = randomFrames(count, 200, 330, 1);
+    double low = 0, high = 20;
+    while (high - low > 0.01)
+        (coherentShare(frames, (low + high) / 2) < 0.5 ? low : high) = (low + high) / 2;
+    std::printf("\ncoherent50=%.2f\n", (low + high) / 2);
     return 0;
 }
 
@@ -161,7 +201,7 @@ int speed(int, char** argv) {
         demodulateRecording(argv[2], [&](const DemodulatedFrame&) { ++frames; });
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("seconds %.1f wall %.3f cpu %.3f frames %ld peak_kb %ld\n", stats.seconds, wall,
+    std::printf("seconds=%.1f wall=%.3f cpu=%.3f frames=%ld peak_kb=%ld\n", stats.seconds, wall,
                 cpuSeconds() - cpuStart, frames, peakKilobytes());
     return 0;
 }
@@ -183,7 +223,7 @@ int live(int argc, char** argv) {
         demodulator.feed(audio.data() + at, std::min(block, audio.size() - at), onFrame);
     const double cpu = cpuSeconds() - cpuStart;
     const double seconds = static_cast<double>(audio.size()) / rate;
-    std::printf("rate %.0f seconds %.1f cpu %.3f share %.2f %% frames %ld\n", rate, seconds, cpu,
+    std::printf("rate=%.0f seconds=%.1f cpu=%.3f share=%.2f frames=%ld\n", rate, seconds, cpu,
                 100 * cpu / seconds, frames);
     return 0;
 }

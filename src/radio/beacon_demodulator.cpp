@@ -53,6 +53,10 @@ BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning&
         phase.offsetSamples = (emissionPhase_ - 0.5 - offset) * samplesPerSymbol_;
         phase.recent.assign(kRecent, 0);
         phase.slicers.resize(tuning.thresholds.size());
+        if (tuning.sequenceDetection) {
+            phase.sequences.resize(tuning.thresholds.size());
+            phase.sequenceLines.resize(tuning.thresholds.size());
+        }
         phases_.push_back(std::move(phase));
     }
 }
@@ -88,7 +92,10 @@ void BeaconDemodulator::finish(const FrameHandler& onFrame) {
     // The last level held, long enough for a closing flag to pass all the filters.
     std::vector<float> tail(resampler_.flushLength(), last_);
     resampler_.process(tail.data(), tail.size(), resampled_);
-    resampled_.resize(resampled_.size() + taps_.size() + 4 * kHistory, last_);
+    const auto symbols = static_cast<std::size_t>(SequenceDetector::kDelay + 8);
+    resampled_.resize(resampled_.size() + taps_.size() + kHistory +
+                          static_cast<std::size_t>(symbols * samplesPerSymbol_),
+                      last_);
     demodulate(resampled_.data(), resampled_.size());
     onFrame_ = nullptr;
 }
@@ -144,12 +151,17 @@ void BeaconDemodulator::takeSymbol(double samplesPast) {
     for (Phase& phase : phases_) {
         const float centred = sampleAt(samplesPast + phase.offsetSamples) - centre_;
         phase.recent[slot] = centred;
+        if (!phase.sequences.empty())
+            phase.interference.learn(centred);
         for (std::size_t k = 0; k < phase.slicers.size(); ++k) {
             const float threshold = static_cast<float>(tuning_.thresholds[k]) * amplitude_;
-            phase.slicers[k].push(centred > threshold ? 1u : 0u,
-                                  [&](std::string_view frame, std::size_t lineBits) {
-                                      offer(frame, lineBits, phase);
-                                  });
+            auto onFrame = [&](std::string_view frame, std::size_t lineBits) {
+                offer(frame, lineBits, phase);
+            };
+            phase.slicers[k].push(centred > threshold ? 1u : 0u, onFrame);
+            if (k < phase.sequences.size())
+                phase.sequenceLines[k].push(
+                    phase.sequences[k].push(centred - threshold, phase.interference), onFrame);
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "radio/frame_dedup.h"
 #include "radio/line_decoder.h"
 #include "radio/resampling.h"
+#include "radio/sequence_detector.h"
 #include "radio/signal_stats.h"
 
 #include <cstddef>
@@ -25,11 +26,12 @@ struct DemodulatedFrame {
 // How the receiver works, for the benchmark to try other settings; the defaults are the
 // program's.
 struct DemodulatorTuning {
-    double filterCutoff = 0.55;   // of the baud rate
-    double filterSymbols = 6;     // the low-pass filter's span
-    double envelopeAttack = 0.05; // per symbol, towards a sample beyond the envelope
-    double envelopeDecay = 0.005; // per symbol, towards any other sample
-    double clockGain = 0.02;      // of the timing error at each zero crossing
+    double filterCutoff = 0.5;     // of the baud rate
+    double filterSymbols = 6;      // the low-pass filter's span
+    double envelopeAttack = 0.05;  // per symbol, towards a sample beyond the envelope
+    double envelopeDecay = 0.002;  // per symbol, towards any other sample
+    double clockGain = 0.02;       // of the timing error at each zero crossing
+    bool sequenceDetection = true; // a Viterbi detector at each phase besides the slicers
     std::vector<double> phases{-0.2, -0.1, 0, 0.1, 0.2};     // sampling offsets, symbols
     std::vector<double> thresholds{-0.2, -0.1, 0, 0.1, 0.2}; // of the amplitude, about the centre
 };
@@ -65,6 +67,9 @@ class BeaconDemodulator {
         double offsetSamples;      // back from the emission point to this phase's sampling time
         std::vector<float> recent; // the last symbols relative to the centre, for quality
         std::vector<LineDecoder> slicers;
+        InterferenceModel interference;
+        std::vector<SequenceDetector> sequences; // one about each threshold
+        std::vector<LineDecoder> sequenceLines;
     };
 
     void demodulate(const float* samples, std::size_t count);
