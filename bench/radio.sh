@@ -112,14 +112,15 @@ commit=$(git -C "$root" rev-parse --short HEAD 2> /dev/null || echo unknown)
     echo
     echo "## Frames recovered against Eb/N0"
     echo
-    echo "\`zelto-radio-bench recovery $frames\`. \"One phase, one slicer\" is the same receiver"
-    echo "(filter, DC and level tracking, clock recovery) with a single sampling phase and threshold:"
-    echo "what the several phases and slicers add. \"Coherent MSK\" is the theory for the same"
+    echo "\`zelto-radio-bench recovery $frames\`. \"One phase, one plain slicer\" is the same receiver"
+    echo "(DC and level tracking, clock recovery) with its filter at 0.55 times the baud rate, the"
+    echo "best for a slicer, and a hard decision at one sampling phase and one threshold: what the"
+    echo "sequence detectors at several phases and thresholds add. \"Coherent MSK\" is the theory for the same"
     echo "frames: bit errors at Q(sqrt(2 Eb/N0)), a frame lost at any error among its line bits."
     echo
     echo "$recovery"
     echo
-    echo "Half the frames come through at $fifty4 dB ($fifty5 dB with one phase and one slicer)."
+    echo "Half the frames come through at $fifty4 dB ($fifty5 dB with one phase and one plain slicer)."
     echo "Coherent MSK would pass half of them at $coherent50 dB: a frame of 2,200 line bits needs a"
     echo "bit error rate near 3e-4, Q(sqrt(2 Eb/N0)) = 3e-4. The NRZI decoder makes two errors of"
     echo "each one on the line and the descrambler three of each of those, but a frame is lost at"

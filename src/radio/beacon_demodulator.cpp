@@ -39,7 +39,8 @@ void designLowPass(std::vector<float>& taps, unsigned length, double cutoff) {
 
 BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning& tuning)
     : tuning_(tuning), inputRate_(sampleRate), resampler_(sampleRate, kWorkingRate),
-      stats_(sampleRate), samplesPerSymbol_(kWorkingRate / kBaud) {
+      stats_(sampleRate), samplesPerSymbol_(kWorkingRate / kBaud),
+      eye_({tuning.eyeAttack, tuning.eyeMean, tuning.eyeDrift}) {
     const unsigned length =
         static_cast<unsigned>(std::lround(tuning.filterSymbols * samplesPerSymbol_ / 2)) * 2 + 1;
     designLowPass(taps_, length, tuning.filterCutoff * kBaud / kWorkingRate);
@@ -52,11 +53,8 @@ BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning&
         Phase phase;
         phase.offsetSamples = (emissionPhase_ - 0.5 - offset) * samplesPerSymbol_;
         phase.recent.assign(kRecent, 0);
-        phase.slicers.resize(tuning.thresholds.size());
-        if (tuning.sequenceDetection) {
-            phase.sequences.resize(tuning.thresholds.size());
-            phase.sequenceLines.resize(tuning.thresholds.size());
-        }
+        phase.detectors.resize(tuning.thresholds.size());
+        phase.lines.resize(tuning.thresholds.size());
         phases_.push_back(std::move(phase));
     }
 }
@@ -139,29 +137,25 @@ void BeaconDemodulator::takeSymbol(double samplesPast) {
 
     // The envelopes follow the centre phase: quickly outwards, slowly inwards.
     const float middle = sampleAt(samplesPast + (emissionPhase_ - 0.5) * samplesPerSymbol_);
-    const float attack = static_cast<float>(tuning_.envelopeAttack);
-    const float decay = static_cast<float>(tuning_.envelopeDecay);
-    high_ += (middle > high_ ? attack : decay) * (middle - high_);
-    low_ += (middle < low_ ? attack : decay) * (middle - low_);
-    centre_ = (high_ + low_) / 2;
-    amplitude_ = std::max((high_ - low_) / 2, 1e-6f);
+    eye_.update(middle);
+    centre_ = eye_.centre();
+    amplitude_ = std::max(eye_.amplitude(), 1e-6f);
     judgeEye(middle - centre_);
 
     const std::size_t slot = symbols_++ & (kRecent - 1);
     for (Phase& phase : phases_) {
         const float centred = sampleAt(samplesPast + phase.offsetSamples) - centre_;
         phase.recent[slot] = centred;
-        if (!phase.sequences.empty())
-            phase.interference.learn(centred);
-        for (std::size_t k = 0; k < phase.slicers.size(); ++k) {
+        phase.interference.learn(centred);
+        for (std::size_t k = 0; k < phase.detectors.size(); ++k) {
             const float threshold = static_cast<float>(tuning_.thresholds[k]) * amplitude_;
-            auto onFrame = [&](std::string_view frame, std::size_t lineBits) {
+            const unsigned level =
+                tuning_.sequenceDetection
+                    ? phase.detectors[k].push(centred - threshold, phase.interference)
+                    : (centred > threshold ? 1u : 0u);
+            phase.lines[k].push(level, [&](std::string_view frame, std::size_t lineBits) {
                 offer(frame, lineBits, phase);
-            };
-            phase.slicers[k].push(centred > threshold ? 1u : 0u, onFrame);
-            if (k < phase.sequences.size())
-                phase.sequenceLines[k].push(
-                    phase.sequences[k].push(centred - threshold, phase.interference), onFrame);
+            });
         }
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "radio/eye_tracker.h"
 #include "radio/frame_dedup.h"
 #include "radio/line_decoder.h"
 #include "radio/resampling.h"
@@ -26,22 +27,23 @@ struct DemodulatedFrame {
 // How the receiver works, for the benchmark to try other settings; the defaults are the
 // program's.
 struct DemodulatorTuning {
-    double filterCutoff = 0.5;     // of the baud rate
-    double filterSymbols = 6;      // the low-pass filter's span
-    double envelopeAttack = 0.05;  // per symbol, towards a sample beyond the envelope
-    double envelopeDecay = 0.002;  // per symbol, towards any other sample
+    double filterCutoff = 0.5; // of the baud rate
+    double filterSymbols = 6;  // the low-pass filter's span
+    double eyeAttack = 0.05;   // per symbol: the EyeTracker's gains
+    double eyeMean = 0.01;
+    double eyeDrift = 0.002;
     double clockGain = 0.02;       // of the timing error at each zero crossing
-    bool sequenceDetection = true; // a Viterbi detector at each phase besides the slicers
+    bool sequenceDetection = true; // false: a plain slicer at each threshold, for comparison
     std::vector<double> phases{-0.2, -0.1, 0, 0.1, 0.2};     // sampling offsets, symbols
     std::vector<double> thresholds{-0.2, -0.1, 0, 0.1, 0.2}; // of the amplitude, about the centre
 };
 
 // The receiver of the 4800 Bd GMSK beacon in a discriminator's audio (a 9600 data port, a
 // SatNOGS recording): resampled to 10 samples a symbol, low-pass filtered, its DC and level
-// tracked by the eye's envelopes, its symbol clock recovered at
-// the zero crossings, sampled at several phases around that clock and sliced at several thresholds,
-// each slicer decoding with and without the G3RUH scrambler. A frame is handed on only when its FCS
-// checks, and once however many slicers found it.
+// tracked in the eye, its symbol clock recovered at the zero crossings, sampled at
+// several phases around that clock and detected as a sequence about several thresholds, each
+// detector decoding with and without the G3RUH scrambler. A frame is handed on only when its
+// FCS checks, and once however many detectors found it.
 class BeaconDemodulator {
   public:
     using FrameHandler = std::function<void(const DemodulatedFrame&)>;
@@ -66,10 +68,9 @@ class BeaconDemodulator {
     struct Phase {
         double offsetSamples;      // back from the emission point to this phase's sampling time
         std::vector<float> recent; // the last symbols relative to the centre, for quality
-        std::vector<LineDecoder> slicers;
         InterferenceModel interference;
-        std::vector<SequenceDetector> sequences; // one about each threshold
-        std::vector<LineDecoder> sequenceLines;
+        std::vector<SequenceDetector> detectors; // one about each threshold
+        std::vector<LineDecoder> lines;
     };
 
     void demodulate(const float* samples, std::size_t count);
@@ -96,7 +97,8 @@ class BeaconDemodulator {
     double clock_ = 0;     // symbols since the last emission point, nominally in [0, 1)
     double emissionPhase_; // where in the symbol the emission point lies; centre at 0.5
     float previous_ = 0;   // the last filtered sample, centred
-    float high_ = 0, low_ = 0, centre_ = 0, amplitude_ = 1;
+    EyeTracker eye_;
+    float centre_ = 0, amplitude_ = 1;
 
     std::vector<Phase> phases_;
     std::size_t symbols_ = 0;
