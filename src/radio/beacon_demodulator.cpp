@@ -1,10 +1,13 @@
 // The beacon's receiver: discriminator audio in, frames whose FCS checks out.
 #include "radio/beacon_demodulator.h"
 
+#include "core/run_error.h"
+
 #include <liquid/liquid.h>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace zelto {
 
@@ -35,10 +38,23 @@ void designLowPass(std::vector<float>& taps, unsigned length, double cutoff) {
         t /= sum;
 }
 
+// The tuning as given, a single phase and threshold standing in for none; the rate must carry
+// the beacon's audio, 4.2 kHz wide with the Doppler shift.
+DemodulatorTuning checked(DemodulatorTuning tuning, double sampleRate) {
+    if (!(sampleRate >= 8000 && sampleRate <= 768000))
+        throw RunError("A sample rate of " + std::to_string(std::lround(sampleRate)) +
+                       " Hz cannot carry the beacon: 8000 to 768000 Hz can.");
+    if (tuning.phases.empty())
+        tuning.phases = {0};
+    if (tuning.thresholds.empty())
+        tuning.thresholds = {0};
+    return tuning;
+}
+
 } // namespace
 
 BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning& tuning)
-    : tuning_(tuning), inputRate_(sampleRate), resampler_(sampleRate, kWorkingRate),
+    : tuning_(checked(tuning, sampleRate)), resampler_(sampleRate, kWorkingRate),
       stats_(sampleRate), samplesPerSymbol_(kWorkingRate / kBaud),
       eye_({tuning.eyeAttack, tuning.eyeMean, tuning.eyeDrift}) {
     const unsigned length =
@@ -47,14 +63,14 @@ BeaconDemodulator::BeaconDemodulator(double sampleRate, const DemodulatorTuning&
     filterInput_.assign(2 * length, 0);
     history_.assign(kHistory, 0);
 
-    const double latest = *std::max_element(tuning.phases.begin(), tuning.phases.end());
+    const double latest = *std::max_element(tuning_.phases.begin(), tuning_.phases.end());
     emissionPhase_ = 0.5 + latest;
-    for (const double offset : tuning.phases) {
+    for (const double offset : tuning_.phases) {
         Phase phase;
         phase.offsetSamples = (emissionPhase_ - 0.5 - offset) * samplesPerSymbol_;
         phase.recent.assign(kRecent, 0);
-        phase.detectors.resize(tuning.thresholds.size());
-        phase.lines.resize(tuning.thresholds.size());
+        phase.detectors.resize(tuning_.thresholds.size());
+        phase.lines.resize(tuning_.thresholds.size());
         phases_.push_back(std::move(phase));
     }
 }
@@ -63,12 +79,15 @@ BeaconDemodulator::~BeaconDemodulator() = default;
 
 void BeaconDemodulator::feed(const float* samples, std::size_t count, const FrameHandler& onFrame) {
     onFrame_ = &onFrame;
-    stats_.addInput(samples, count);
-    if (count > 0)
-        last_ = samples[count - 1];
+    float block[kConvertBlock];
     for (std::size_t at = 0; at < count; at += kConvertBlock) {
         const std::size_t n = std::min(kConvertBlock, count - at);
-        resampler_.process(samples + at, n, resampled_);
+        // A damaged file's NaN would stay in the filters for good.
+        for (std::size_t i = 0; i < n; ++i)
+            block[i] = std::isfinite(samples[at + i]) ? samples[at + i] : 0.0f;
+        stats_.addInput(block, n);
+        last_ = block[n - 1];
+        resampler_.process(block, n, resampled_);
         demodulate(resampled_.data(), resampled_.size());
     }
     onFrame_ = nullptr;
@@ -135,7 +154,7 @@ void BeaconDemodulator::takeSymbol(double samplesPast) {
         return a + (b - a) * fraction;
     };
 
-    // The envelopes follow the centre phase: quickly outwards, slowly inwards.
+    // The eye is tracked at the centre phase.
     const float middle = sampleAt(samplesPast + (emissionPhase_ - 0.5) * samplesPerSymbol_);
     eye_.update(middle);
     centre_ = eye_.centre();
@@ -173,8 +192,9 @@ void BeaconDemodulator::judgeEye(float centred) {
 }
 
 void BeaconDemodulator::offer(std::string_view frame, std::size_t lineBits, const Phase& phase) {
-    const double delay =
-        resampler_.delay() + static_cast<double>(taps_.size() - 1) / 2 + samplesPerSymbol_;
+    const double symbolsLate = 1 + (tuning_.sequenceDetection ? SequenceDetector::kDelay : 0);
+    const double delay = resampler_.delay() + static_cast<double>(taps_.size() - 1) / 2 +
+                         symbolsLate * samplesPerSymbol_;
     const double at = std::max(0.0, (static_cast<double>(worked_) - delay) / kWorkingRate);
     if (!dedup_.firstCopy(frame, at))
         return;

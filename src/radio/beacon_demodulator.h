@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +49,7 @@ class BeaconDemodulator {
     static constexpr double kBaud = 4800;
     static constexpr double kWorkingRate = 48000;
 
+    // Throws RunError for a sample rate outside 8000 to 768000 Hz.
     explicit BeaconDemodulator(double sampleRate, const DemodulatorTuning& tuning = {});
     ~BeaconDemodulator();
     BeaconDemodulator(const BeaconDemodulator&) = delete;
@@ -80,7 +80,6 @@ class BeaconDemodulator {
     double qualityOf(const Phase& phase, std::size_t symbols) const;
 
     DemodulatorTuning tuning_;
-    double inputRate_;
     Resampler resampler_;
     std::vector<float> resampled_;
     SignalStats stats_;

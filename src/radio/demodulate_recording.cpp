@@ -3,6 +3,9 @@
 
 #include "radio/recording_file.h"
 
+#include "core/run_error.h"
+
+#include <optional>
 #include <vector>
 
 namespace zelto {
@@ -16,7 +19,13 @@ demodulateRecording(const std::filesystem::path& file,
                     const BeaconDemodulator::FrameHandler& onFrame,
                     const std::function<void(long long done, long long total)>& progress) {
     RecordingFile recording(file);
-    BeaconDemodulator demodulator(recording.sampleRate());
+    std::optional<BeaconDemodulator> made;
+    try {
+        made.emplace(recording.sampleRate());
+    } catch (const RunError& e) {
+        throw RunError(file.filename().string() + ": " + e.what());
+    }
+    BeaconDemodulator& demodulator = *made;
     std::vector<float> block(kBlock);
     long long done = 0;
     while (const std::size_t got = recording.read(block.data(), block.size())) {

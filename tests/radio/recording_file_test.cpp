@@ -86,7 +86,7 @@ TEST_F(RecordingFolder, AStereoRecordingIsReadFromItsFirstChannel) {
     EXPECT_TRUE(framesOf(folder_ / "stereo.wav") == asKiss(left));
 }
 
-TEST_F(RecordingFolder, AFileThatIsNoAudioIsNamedWithLibsndfilesWords) {
+TEST_F(RecordingFolder, AFileThatIsNoAudioOrTooNarrowIsNamedWithWhatIsWrong) {
     std::ofstream(folder_ / "pass.ogg") << "not audio at all\n";
     auto messageOf = [&](const fs::path& file) {
         try {
@@ -99,4 +99,9 @@ TEST_F(RecordingFolder, AFileThatIsNoAudioIsNamedWithLibsndfilesWords) {
     EXPECT_EQ(messageOf(folder_ / "pass.ogg"), "pass.ogg: Format not recognised.");
     EXPECT_EQ(messageOf(folder_ / "gone.wav"),
               "gone.wav: System error : No such file or directory.");
+    writeAudioFile(folder_ / "phone.wav", {std::vector<std::int16_t>(100)}, 4000,
+                   SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_EQ(
+        messageOf(folder_ / "phone.wav"),
+        "phone.wav: A sample rate of 4000 Hz cannot carry the beacon: 8000 to 768000 Hz can.");
 }
