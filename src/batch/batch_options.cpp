@@ -154,6 +154,36 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
                 return usageError(options, "--kiss needs HOST:PORT");
             if (!splitHostPort(*hostPort, options.kissHost, options.kissPort))
                 return usageError(options, "--kiss: '" + *hostPort + "' is not HOST:PORT");
+        } else if (name == "--audio") {
+            const auto device = value();
+            if (!device)
+                return usageError(options, "--audio needs DEVICE, or - for standard input");
+            options.audio = true;
+            options.audioDevice = *device;
+        } else if (name == "--rate") {
+            const auto rate = value();
+            if (!rate)
+                return usageError(options, "--rate needs HZ");
+            const char* end = rate->data() + rate->size();
+            const auto [at, error] = std::from_chars(rate->data(), end, options.audioRate);
+            if (error != std::errc() || at != end || options.audioRate < 8000 ||
+                options.audioRate > 384000)
+                return usageError(options, "--rate: '" + *rate +
+                                               "' is not a sample rate from 8000 to 384000 Hz");
+            given.insert(name);
+        } else if (name == "--kiss-serve") {
+            const auto where = value();
+            if (!where)
+                return usageError(options, "--kiss-serve needs [ADDRESS:]PORT");
+            std::string address = options.kissServeAddress;
+            const bool withAddress = where->find(':') != std::string::npos;
+            if (!splitHostPort(withAddress ? *where : address + ":" + *where, address,
+                               options.kissServePort))
+                return usageError(options, "--kiss-serve: '" + *where + "' is not [ADDRESS:]PORT");
+            options.kissServeAddress = address;
+        } else if (argument == "--audio-devices") {
+            options.action = BatchOptions::Action::ListAudioDevices;
+            return options;
         } else if (name == "--kiss-silence") {
             const auto minutes = value();
             if (!minutes)
@@ -184,6 +214,12 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
     }
     if (given.count("--kiss-silence") && options.kissHost.empty())
         return usageError(options, "--kiss-silence needs --kiss HOST:PORT");
+    if (options.audio && !options.kissHost.empty())
+        return usageError(options, "--audio and --kiss: a live session takes one source");
+    if (given.count("--rate") && !(options.audio && options.audioDevice == "-"))
+        return usageError(options, "--rate needs --audio - (a sound card tells its own rate)");
+    if (options.kissServePort != 0 && !startsLiveSession(options))
+        return usageError(options, "--kiss-serve needs --kiss HOST:PORT or --audio DEVICE");
     if (options.fetch.noradId == 0) {
         for (const char* needsFetch : {"--since", "--satnogs-db", "--token"})
             if (given.count(needsFetch))
@@ -198,8 +234,9 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
         options.fetch.token = environmentToken;
     }
     if (options.station.forwarding) {
-        if (options.kissHost.empty())
-            return usageError(options, "forwarding frames (--sids) needs --kiss HOST:PORT");
+        if (!startsLiveSession(options))
+            return usageError(
+                options, "forwarding frames (--sids) needs --kiss HOST:PORT or --audio DEVICE");
         for (const char* needed : {"--station", "--norad", "--latitude", "--longitude"})
             if (!given.count(needed))
                 return usageError(options,
@@ -208,6 +245,10 @@ BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
             return usageError(options, problem);
     }
     return options;
+}
+
+bool startsLiveSession(const BatchOptions& options) {
+    return !options.kissHost.empty() || options.audio;
 }
 
 std::string batchUsageLine() {
@@ -225,8 +266,10 @@ std::string batchHelpText() {
            "\n"
            "Decodes ATHENOXAT-1 beacon captures into the current directory, as the window's\n"
            "open commands do: FILE ending in .kss is read as a KISS capture, .txt as a monitor\n"
-           "text capture, .csv or .json as frames downloaded from the SatNOGS DB, anything else\n"
-           "as a HEX frame file (letter case ignored).\n"
+           "text capture, .csv or .json as frames downloaded from the SatNOGS DB, .wav, .flac\n"
+           "or .ogg as a recording of the radio's audio (demodulated into the KISS capture\n"
+           "NAME.kss, then read as one), anything else as a HEX frame file (letter case\n"
+           "ignored).\n"
            "After each FILE the report lines are printed, then \"Image: \" and each image file\n"
            "assembled, then the missing-frames line of each incomplete thumbnail.\n"
            "\n"
@@ -257,6 +300,18 @@ std::string batchHelpText() {
            "                     with --kiss, count a connection that brings nothing for that\n"
            "                     long as lost and connect again (10 at first; 0: never, for a\n"
            "                     satellite heard seldom)\n"
+           "  --audio DEVICE     instead of --kiss, demodulate the beacon from that sound card\n"
+           "                     input (the radio's data port; --audio-devices lists them)\n"
+           "                     until SIGINT or SIGTERM, every frame taking the road of a\n"
+           "                     KISS frame; --audio - reads raw signed 16-bit little-endian\n"
+           "                     mono from standard input (rtl_fm ... | Zeltodecoder-batch\n"
+           "                     --audio -) until it ends\n"
+           "  --rate HZ          with --audio -, the sample rate of standard input (48000)\n"
+           "  --audio-devices    list the sound card inputs, the default one first\n"
+           "  --kiss-serve [ADDRESS:]PORT\n"
+           "                     with a live session, serve every frame received to the\n"
+           "                     clients of a KISS TCP server on that port, as a sound modem\n"
+           "                     does (ADDRESS 127.0.0.1 unless given)\n"
            "  --sids URL         with --kiss, forward each frame received to that SiDS server\n"
            "                     (the SatNOGS DB: https://db.satnogs.org/api/telemetry/), once,\n"
            "                     in order; frames not taken yet wait in sids-queue.txt\n"

@@ -11,7 +11,7 @@ namespace zelto {
 
 // What the command line asks of the batch decoder.
 struct BatchOptions {
-    enum class Action { Decode, Help, Version, UsageError };
+    enum class Action { Decode, Help, Version, ListAudioDevices, UsageError };
     Action action = Action::Decode;
     bool puzzles = false;           // run Puzzles > Decode after the files
     std::vector<std::string> files; // captures and HEX frame files, in command-line order
@@ -20,6 +20,14 @@ struct BatchOptions {
     std::string kissHost;
     std::uint16_t kissPort = 0;
     int kissSilenceMinutes = 10; // --kiss-silence MINUTES: a connection this quiet is lost; 0: off
+    // --audio DEVICE: a live session on that sound card input instead (empty: the default
+    // one); --audio -: raw signed 16-bit little-endian mono on standard input at --rate HZ.
+    bool audio = false;
+    std::string audioDevice;
+    int audioRate = 48000;
+    // --kiss-serve [ADDRESS:]PORT: the frames of the live session served to KISS clients.
+    std::string kissServeAddress = "127.0.0.1";
+    std::uint16_t kissServePort = 0;
     // --sids URL --station CALL --norad ID --latitude DEG --longitude DEG: forward each frame
     // received live; --sids-dry-run: print each request instead of sending it.
     StationSettings station;
@@ -42,6 +50,9 @@ struct BatchOptions {
 // wrong option decides. `environmentToken` is SATNOGS_DB_TOKEN's value, for --fetch.
 BatchOptions parseBatchArguments(const std::vector<std::string>& arguments,
                                  std::string_view environmentToken = {});
+
+// Whether the options start a live session after the files.
+bool startsLiveSession(const BatchOptions& options);
 
 // "HOST:PORT", "[IPv6]:PORT": false unless both are there and the port is 1 to 65535.
 bool splitHostPort(std::string_view text, std::string& host, std::uint16_t& port);

@@ -11,6 +11,7 @@
 #include "batch/progress_line.h"
 #include "commands/kiss_import.h"
 #include "commands/open_hex.h"
+#include "commands/open_recording.h"
 #include "commands/preview_files.h"
 #include "commands/puzzles_decode.h"
 #include "commands/satnogs_import.h"
@@ -49,6 +50,9 @@ void openCapture(Session& session, Panes& panes, const fs::path& file) {
         return;
     case CaptureKind::Satnogs:
         openSatnogsFile(session, panes, file);
+        return;
+    case CaptureKind::Recording:
+        openRecording(session, panes, file);
         return;
     case CaptureKind::Hex:
         openHexFile(session, panes, file);
@@ -228,11 +232,9 @@ int runBatch(const BatchOptions& options, BufferedOutput& out, ProgressLine& pro
         }
     }
     progress.clear();
-    if (!options.kissHost.empty()) {
+    if (startsLiveSession(options)) {
         out.flush();
-        allCompleted &=
-            runLiveSession(runner.session(), options.kissHost, options.kissPort, options.station,
-                           options.sidsDryRun, options.kissSilenceMinutes, out) == 0;
+        allCompleted &= runLiveSession(runner.session(), options, out) == 0;
     }
 
     out.flush();

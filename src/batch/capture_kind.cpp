@@ -23,6 +23,9 @@ CaptureKind captureKindOf(std::string_view fileName) {
         return CaptureKind::Text;
     if (endsWithIgnoringCase(fileName, ".csv") || endsWithIgnoringCase(fileName, ".json"))
         return CaptureKind::Satnogs;
+    for (const std::string_view ending : {".wav", ".flac", ".ogg"})
+        if (endsWithIgnoringCase(fileName, ending))
+            return CaptureKind::Recording;
     return CaptureKind::Hex;
 }
 

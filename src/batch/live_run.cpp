@@ -5,7 +5,9 @@
 #include "batch/fd_write.h"
 #include "batch/live_panes.h"
 #include "commands/live_session.h"
+#include "live/audio_source.h"
 #include "live/kiss_source.h"
+#include "live/pipe_source.h"
 #include "live/sids_queue.h"
 #include "live/station.h"
 #include "live/text_codec.h"
@@ -72,10 +74,7 @@ class StderrObserver : public LiveSession::Observer {
             tell("a frame cut off by the lost connection was dropped");
             break;
         case LiveSession::Change::Source:
-            if (state.source.phase == SourceState::Phase::Connected)
-                tell("connected");
-            else if (state.source.phase == SourceState::Phase::Waiting)
-                tell(state.source.reason + "; next try in " + seconds(state.source.secondsToRetry));
+            sourceChanged(state);
             break;
         case LiveSession::Change::Forwarding:
             tellForwarding(*state.forwarding);
@@ -89,6 +88,33 @@ class StderrObserver : public LiveSession::Observer {
     }
 
   private:
+    // Told once per change of phase: a sound card's level changes every second.
+    void sourceChanged(const LiveState& state) {
+        const SourceState& source = state.source;
+        const bool again = source.phase == phase_ && source.reason == reason_;
+        phase_ = source.phase;
+        reason_ = source.reason;
+        if (again && source.phase != SourceState::Phase::Waiting)
+            return;
+        switch (source.phase) {
+        case SourceState::Phase::Connected:
+            tell(state.sourceKind == "Audio" ? "listening, " + source.detail : "connected");
+            break;
+        case SourceState::Phase::Waiting:
+            tell(source.reason + "; next try in " + seconds(source.secondsToRetry));
+            break;
+        case SourceState::Phase::Stopped:
+            // A source that ends by itself (a pipe at its end) ends the run.
+            if (!source.reason.empty()) {
+                tell(source.reason);
+                QCoreApplication::exit();
+            }
+            break;
+        case SourceState::Phase::Connecting:
+            break;
+        }
+    }
+
     // What becomes of forwarding, told as it changes rather than per frame.
     void tellForwarding(const ForwardingState& state) {
         if (state.lastError == lastError_)
@@ -107,22 +133,45 @@ class StderrObserver : public LiveSession::Observer {
     LiveSession* live_ = nullptr;
     int status_ = 0;
     std::string lastError_;
+    SourceState::Phase phase_ = SourceState::Phase::Stopped;
+    std::string reason_;
 };
 
-} // namespace
+std::unique_ptr<FrameSource> sourceOf(const BatchOptions& options) {
+    if (!options.audio) {
+        auto source =
+            std::make_unique<KissSource>(fromWindows1252(options.kissHost), options.kissPort);
+        source->client().setSilenceLimit(std::chrono::minutes(options.kissSilenceMinutes));
+        return source;
+    }
+    if (options.audioDevice == "-")
+        return std::make_unique<PipeSource>(STDIN_FILENO, options.audioRate);
+    // As --audio-devices printed it, in the terminal's UTF-8.
+    return std::make_unique<AudioSource>(QString::fromStdString(options.audioDevice));
+}
 
-int runLiveSession(Session& session, const std::string& host, std::uint16_t port,
-                   const StationSettings& station, bool dryRun, int silenceMinutes,
-                   BufferedOutput& out) {
-    std::unique_ptr<QCoreApplication> application;
+QCoreApplication& application() {
     static int argc = 1;
     static char name[] = "Zeltodecoder-batch";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
-        application = std::make_unique<QCoreApplication>(argc, argv);
+        new QCoreApplication(argc, argv);
+    return *QCoreApplication::instance();
+}
 
-    auto source = std::make_unique<KissSource>(fromWindows1252(host), port);
-    source->client().setSilenceLimit(std::chrono::minutes(silenceMinutes));
+} // namespace
+
+int listAudioDevices() {
+    application();
+    std::string lines;
+    for (const QString& name : AudioSource::inputNames())
+        lines += name.toStdString() + "\n"; // a terminal's text, as the user types it back
+    return writeAllToFd(1, lines) == 0 ? 0 : 1;
+}
+
+int runLiveSession(Session& session, const BatchOptions& options, BufferedOutput& out) {
+    application();
+    std::unique_ptr<FrameSource> source = sourceOf(options);
     StderrObserver observer(out, source->name());
     if (!catchStopSignals()) {
         observer.tell("cannot catch SIGINT and SIGTERM");
@@ -133,15 +182,16 @@ int runLiveSession(Session& session, const std::string& host, std::uint16_t port
     LiveSession live(session, observer);
     observer.attach(live);
     try {
-        addStationSinks(live, session, panes, station, dryRun);
+        addStationSinks(live, session, panes, options.station, options.sidsDryRun,
+                        {fromWindows1252(options.kissServeAddress), options.kissServePort});
     } catch (const std::exception& error) {
-        observer.tell(std::string(kSidsQueueName) + ": " + error.what());
+        observer.tell(error.what());
         return 1;
     }
     QSocketNotifier stopRequest(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopRequest, &QSocketNotifier::activated, [] { QCoreApplication::exit(); });
 
-    observer.tell("connecting");
+    observer.tell(options.audio ? "opening" : "connecting");
     live.start(std::move(source));
     QCoreApplication::exec();
     // What has come in is decoded before the end; a frame begun is dropped.

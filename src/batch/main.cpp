@@ -4,6 +4,7 @@
 #include "batch/batch_run.h"
 #include "batch/buffered_output.h"
 #include "batch/fd_write.h"
+#include "batch/live_run.h"
 #include "batch/progress_line.h"
 
 #include <csignal>
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
         return writeAllToFd(1, batchHelpText()) == 0 ? 0 : 1;
     case BatchOptions::Action::Version:
         return writeAllToFd(1, batchVersionLine() + "\n") == 0 ? 0 : 1;
+    case BatchOptions::Action::ListAudioDevices:
+        return listAudioDevices();
     case BatchOptions::Action::Decode:
         break;
     }

@@ -73,7 +73,7 @@ TEST(BatchArguments, KissTakesHostAndPortAsTheNextArgumentOrAfterAnEqualsSign) {
     EXPECT_EQ(parseBatchArguments({"--sids-dry-run", "--station", "X", "--norad", "1", "--latitude",
                                    "0", "--longitude", "0"})
                   .problem,
-              "forwarding frames (--sids) needs --kiss HOST:PORT");
+              "forwarding frames (--sids) needs --kiss HOST:PORT or --audio DEVICE");
     EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--norad", "-5"}).problem,
               "--norad: '-5' is not valid");
     EXPECT_EQ(parseBatchArguments({"--kiss", "h:1", "--sids-dry-run", "--station", "X", "--norad",
