@@ -9,12 +9,16 @@
 
 namespace zelto {
 
+std::unique_ptr<FrameSink> forwardingSink(Session& session, const StationSettings& station,
+                                          bool dryRun) {
+    return std::make_unique<SidsSink>(station, session.workFolder / kSidsQueueName, dryRun);
+}
+
 void addStationSinks(LiveSession& live, Session& session, Panes& panes,
                      const StationSettings& station, bool dryRun) {
-    std::unique_ptr<SidsSink> forwarding;
+    std::unique_ptr<FrameSink> forwarding;
     if (station.forwarding)
-        forwarding =
-            std::make_unique<SidsSink>(station, session.workFolder / kSidsQueueName, dryRun);
+        forwarding = forwardingSink(session, station, dryRun);
     live.addSink(std::make_unique<DayCaptureSink>(session));
     if (forwarding)
         live.addSink(std::move(forwarding));
