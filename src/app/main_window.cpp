@@ -2,6 +2,7 @@
 // message in a box.
 #include "app/main_window.h"
 
+#include "app/dialog_title.h"
 #include "app/fetch_dialog.h"
 #include "app/file_filter.h"
 #include "app/kiss_server_dialog.h"
@@ -82,6 +83,7 @@ void TForm1::showMessage(const QString& text) {
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, programName(), text, QMessageBox::Ok, this);
+    fitTitle(&box);
     box.exec();
 }
 
@@ -135,7 +137,10 @@ QString TForm1::chooseFile(const QString& filter) {
 bool TForm1::ask(const QString& question) {
     if (questionHook)
         return questionHook(question);
-    return QMessageBox::question(this, programName(), question) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, programName(), question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    fitTitle(&box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TForm1::showEvent(QShowEvent* event) {
