@@ -144,6 +144,7 @@ void TForm1::buildPanes() {
     Label1 = addLabel(client, QStringLiteral("Label1"), QStringLiteral("Click to resize"),
                       {752, 24, 65, 13}, false);
     connect(Label1, &ClickLabel::clicked, this, &TForm1::Label1Click);
+    Label1->move(std::min(752, kClientWidth - 14 - Label1->width()), 24);
 
     addLabel(client, QStringLiteral("Label2"), QStringLiteral("Received Icons:"), {8, 160, 94, 13},
              true);
@@ -265,7 +266,9 @@ void TForm1::placePanes() {
     const int wider = client_->width() - kClientWidth;
     const int height = client_->height();
     Edit1->setGeometry(8, 8, 673 + wider, 21);
-    Label1->move(752 + wider, 24);
+    // A caption wider than the design's 65 pixels keeps to the report pane's right edge rather
+    // than touch the window's.
+    Label1->move(std::min(752, kClientWidth - 14 - Label1->width()) + wider, 24);
     const bool expanded = Memo1->height() != kReportHeight;
     Memo1->setGeometry(8, 40, 817 + wider, expanded ? height - 47 : kReportHeight);
     Label6->setGeometry(176, 240, 649 + wider, 52);
