@@ -4,7 +4,7 @@
 
 namespace zelto {
 
-// The 62 lines of the Help window, in order, empty lines included.
+// The lines of the Help window, in order, empty lines included: English, then Portuguese.
 QStringList helpTextLines();
 
 } // namespace zelto

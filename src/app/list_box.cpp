@@ -35,6 +35,27 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::currentRowChanged, this, &ListBox::onCurrentRowChanged);
+    connect(model(), &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { countRows(first, last, 1); });
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int last) { countRows(first, last, -1); });
+    connect(model(), &QAbstractItemModel::modelReset, this, [this] { counts_.clear(); });
+}
+
+// The model goes after the counts, in QListWidget's destructor: it must not tell them.
+ListBox::~ListBox() {
+    model()->disconnect(this);
+}
+
+void ListBox::countRows(int first, int last, int by) {
+    for (int row = first; row <= last; ++row) {
+        const QString text = model()->index(row, 0).data().toString();
+        const int now = counts_.value(text) + by;
+        if (now > 0)
+            counts_.insert(text, now);
+        else
+            counts_.remove(text);
+    }
 }
 
 void ListBox::selectLastQuietly() {
@@ -43,6 +64,8 @@ void ListBox::selectLastQuietly() {
 }
 
 int ListBox::rowOf(const QString& text) const {
+    if (!contains(text))
+        return -1;
     for (int row = 0; row < count(); ++row)
         if (item(row)->text() == text)
             return row;

@@ -1,18 +1,40 @@
-// The window's side of a live session: starting it, holding it for commands, the status line.
+// The window's side of a live session: starting it, holding its decoding for commands, the
+// station settings applied while it runs, the status line.
 #include "app/live_link.h"
 
 #include "app/window_panes.h"
+#include "commands/decoder_sink.h"
 #include "live/kiss_source.h"
+#include "live/sids_queue.h"
+#include "live/sids_sink.h"
 #include "live/station.h"
 #include "live/text_codec.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTimer>
+
+#include <utility>
 
 namespace zelto {
 
+namespace {
+
+bool sameForwarding(const StationSettings& a, const StationSettings& b) {
+    return a.callsign == b.callsign && a.latitude == b.latitude && a.longitude == b.longitude &&
+           a.noradId == b.noradId && a.serverUrl == b.serverUrl;
+}
+
+QString forwardingTarget(const StationSettings& station) {
+    return QStringLiteral("%1 as %2")
+        .arg(QString::fromStdString(station.serverUrl), QString::fromStdString(station.callsign));
+}
+
+} // namespace
+
 LiveLink::LiveLink(Session& session, WindowPanes& panes, QLabel* status,
                    std::function<void(const QString&)> showMessage, QObject* parent)
-    : QObject(parent), session_(session), panes_(panes), status_(status),
+    : QObject(parent), session_(session), panes_(panes), sessionPanes_(panes), status_(status),
       showMessage_(std::move(showMessage)) {
     countdown_.setInterval(1000);
     connect(&countdown_, &QTimer::timeout, this, &LiveLink::showState);
@@ -24,23 +46,28 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
     stop();
     if (station.forwarding)
         if (const std::string problem = stationSettingsProblem(station); !problem.empty()) {
-            showMessage_(fromWindows1252(problem));
+            showMessage_(fromWindows1252(problem) +
+                         QStringLiteral(" (File > Station settings...)"));
             return;
         }
     LiveSession::Observer& observer = *this;
     auto live = std::make_unique<LiveSession>(session_, observer);
     try {
-        addStationSinks(*live, session_, panes_, station, false);
+        addStationSinks(*live, session_, sessionPanes_, station, false);
     } catch (const std::exception& error) {
         showMessage_(fromWindows1252(error.what()));
         return;
     }
     live_ = std::move(live);
+    station_ = station;
+    notice_.clear();
     // The incomplete thumbnails listed from now on are those the session meets.
     panes_.listClear(ListPane::ListBox3);
     session_.resetHiddenLists();
     status_->show();
     live_->start(std::make_unique<KissSource>(address.host, address.port));
+    if (holding_)
+        live_->hold(true);
     countdown_.start();
     emit activeChanged(true);
 }
@@ -54,38 +81,102 @@ void LiveLink::stop() {
     emit activeChanged(false);
 }
 
-void LiveLink::commandStarts() {
-    if (commandDepth_++ == 0 && live_)
-        live_->hold(true);
+QString LiveLink::sourceName() const {
+    return live_ ? fromWindows1252(live_->state().sourceName) : QString();
+}
+
+void LiveLink::applyStation(const StationSettings& station) {
+    const StationSettings before = station_;
+    station_ = station;
+    if (!active())
+        return;
+    const std::string problem = station.forwarding ? stationSettingsProblem(station) : "";
+    const LiveState state = live_->state();
+    const bool wasOn = state.forwarding.has_value();
+    if (!station.forwarding || !problem.empty()) {
+        if (!wasOn)
+            return;
+        live_->removeSink(SidsSink::kKind);
+        notice(problem.empty()
+                   ? QStringLiteral("forwarding stopped, %1 frames wait in %2")
+                         .arg(state.forwarding->waiting)
+                         .arg(QString::fromLatin1(kSidsQueueName))
+                   : QStringLiteral("forwarding stopped: %1").arg(fromWindows1252(problem)));
+        return;
+    }
+    if (wasOn && sameForwarding(before, station))
+        return;
+    // The forwarder gone first: the new one takes over the queue file, and a frame whose
+    // answer the old one did not hear waits there to go again.
+    live_->removeSink(SidsSink::kKind);
+    try {
+        live_->replaceSink(forwardingSink(session_, station, false), DecoderSink::kKind);
+    } catch (const std::exception& error) {
+        notice(QStringLiteral("forwarding stopped: %1").arg(fromWindows1252(error.what())));
+        return;
+    }
+    notice((wasOn ? QStringLiteral("forwarding now to %1") : QStringLiteral("forwarding to %1"))
+               .arg(forwardingTarget(station)));
+}
+
+void LiveLink::notice(const QString& text) {
+    notice_ = QStringLiteral("Station settings applied: ") + text;
+    noticeAge_.start();
+    showState();
+}
+
+void LiveLink::retryNow() {
+    if (live_)
+        live_->retryNow();
+}
+
+void LiveLink::commandStarts(bool changesStore) {
+    ++commandDepth_;
+    if (changesStore && !holding_) {
+        holding_ = true;
+        if (live_)
+            live_->hold(true);
+    }
 }
 
 void LiveLink::commandEnded() {
     if (--commandDepth_ > 0)
         return;
-    if (live_)
-        live_->hold(false);
+    if (holding_) {
+        holding_ = false;
+        if (live_)
+            live_->hold(false);
+    }
+    for (const std::string& text : std::exchange(toldInCommand_, {}))
+        told(text);
+    if (std::exchange(endedInCommand_, false))
+        ended();
 }
 
-void LiveLink::framesArrive() {
-    panes_.beginCommand();
+void LiveLink::framesArrive(std::chrono::system_clock::time_point received) {
+    sessionPanes_.setReceived(received);
+    if (commandDepth_ == 0)
+        panes_.beginCommand();
 }
 
 void LiveLink::changed(LiveSession::Change what) {
     switch (what) {
     case LiveSession::Change::Frames:
-        panes_.endCommand();
-        panes_.keepLastReportLines(kReportLines);
+        // A command running meanwhile shows its own progress and ends it; behind its box the
+        // frames decoded show at once.
+        if (commandDepth_ == 0) {
+            panes_.endCommand();
+            panes_.keepLastReportLines(kReportLines);
+        } else if (!holding_) {
+            panes_.flushReport();
+        }
         break;
-    case LiveSession::Change::Ended: {
-        panes_.endCommand();
-        panes_.keepLastReportLines(kReportLines);
-        // Nothing more that comes could be kept: the session has stopped.
-        countdown_.stop();
-        showState();
-        emit activeChanged(false);
-        showMessage_(fromWindows1252(live_->state().stoppedFor));
+    case LiveSession::Change::Ended:
+        if (commandDepth_ > 0)
+            endedInCommand_ = true;
+        else
+            ended();
         return;
-    }
     case LiveSession::Change::Source:
     case LiveSession::Change::FrameCut:
     case LiveSession::Change::Forwarding:
@@ -94,8 +185,28 @@ void LiveLink::changed(LiveSession::Change what) {
     showState();
 }
 
+void LiveLink::ended() {
+    panes_.endCommand();
+    panes_.keepLastReportLines(kReportLines);
+    // Nothing more that comes could be kept: the session has stopped.
+    countdown_.stop();
+    showState();
+    emit activeChanged(false);
+    const QString folder =
+        QFile::decodeName(QByteArray::fromStdString(session_.workFolder.string()));
+    const QString text = QStringLiteral("Live session stopped: %1 (writing in %2)")
+                             .arg(fromWindows1252(live_->state().stoppedFor), folder);
+    // The box opens from the event loop, not from inside the socket's signal.
+    QTimer::singleShot(0, this, [this, text] { showMessage_(text); });
+}
+
 void LiveLink::told(const std::string& text) {
-    panes_.reportAppend(" >>>  " + text);
+    if (commandDepth_ > 0) {
+        toldInCommand_.push_back(text);
+        return;
+    }
+    panes_.reportAppend(SessionPanes::timeOfDay(std::chrono::system_clock::now()) + " >>>  " +
+                        text);
     panes_.endCommand(); // shown at once
 }
 
@@ -139,8 +250,12 @@ QString LiveLink::stateText(const LiveState& state) {
 }
 
 void LiveLink::showState() {
-    if (live_)
-        status_->setText(stateText(live_->state()));
+    if (!live_)
+        return;
+    QString text = stateText(live_->state());
+    if (!notice_.isEmpty() && noticeAge_.elapsed() < kNoticeMilliseconds)
+        text += QStringLiteral(" | ") + notice_;
+    status_->setText(text);
 }
 
 } // namespace zelto

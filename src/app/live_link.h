@@ -1,14 +1,17 @@
 #pragma once
 
 #include "app/kiss_server_dialog.h"
+#include "app/session_panes.h"
 #include "commands/live_session.h"
 #include "live/sids_report.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 
@@ -16,14 +19,17 @@ namespace zelto {
 
 class WindowPanes;
 
-// The window's live session: it starts and stops it, lets the window's commands hold it, and
-// words its state in the status line.
+// The window's live session: it starts and stops it, lets the window's commands hold its
+// decoding, applies station settings changed while it runs, and words its state in the status
+// line.
 class LiveLink : public QObject, private LiveSession::Observer {
     Q_OBJECT
 
   public:
     // The report pane keeps this many of its most recent lines during a session.
     static constexpr int kReportLines = 20000;
+    // How long the status line tells of settings applied.
+    static constexpr int kNoticeMilliseconds = 60000;
 
     LiveLink(Session& session, WindowPanes& panes, QLabel* status,
              std::function<void(const QString&)> showMessage, QObject* parent = nullptr);
@@ -34,10 +40,20 @@ class LiveLink : public QObject, private LiveSession::Observer {
     void start(const KissServerAddress& address, const StationSettings& station);
     void stop();
     bool active() const { return live_ && live_->active(); }
+    // "localhost:8100", as the status line names it.
+    QString sourceName() const;
 
-    // Around every other command: frames wait while it runs and are decoded when it
-    // returns, with the store read afresh, since the command may have changed it.
-    void commandStarts();
+    // Settings saved while a session runs take effect at once: forwarding starts, stops or
+    // goes elsewhere, and the status line says so. Frames waiting stay in the queue file.
+    void applyStation(const StationSettings& station);
+    // A source waiting to try again tries at once.
+    void retryNow();
+
+    // Around every other command. One that may change the store (`changesStore`) holds the
+    // decoding while it runs: frames are still received, kept in the day's capture and
+    // forwarded, and are decoded when it returns, with the store read afresh. What the
+    // session tells meanwhile waits for the command's end.
+    void commandStarts(bool changesStore);
     void commandEnded();
 
     // The status line.
@@ -49,16 +65,25 @@ class LiveLink : public QObject, private LiveSession::Observer {
   private:
     void changed(LiveSession::Change what) override;
     void told(const std::string& text) override;
-    void framesArrive() override;
+    void framesArrive(std::chrono::system_clock::time_point received) override;
     void showState();
+    void ended();
+    void notice(const QString& text);
 
     Session& session_;
     WindowPanes& panes_;
+    SessionPanes sessionPanes_;
     QLabel* status_;
     std::function<void(const QString&)> showMessage_;
     std::unique_ptr<LiveSession> live_;
+    StationSettings station_;
     QTimer countdown_;
     int commandDepth_ = 0;
+    bool holding_ = false;
+    bool endedInCommand_ = false;
+    std::vector<std::string> toldInCommand_;
+    QString notice_;
+    QElapsedTimer noticeAge_;
 };
 
 } // namespace zelto

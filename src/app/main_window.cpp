@@ -2,6 +2,8 @@
 // message in a box.
 #include "app/main_window.h"
 
+#include "app/dialog_title.h"
+#include "app/fetch_dialog.h"
 #include "app/file_filter.h"
 #include "app/kiss_server_dialog.h"
 #include "app/list_box.h"
@@ -19,6 +21,7 @@
 #include "commands/text_import.h"
 #include "commands/work_folder.h"
 #include "core/run_error.h"
+#include "live/satnogs_fetch.h"
 #include "live/text_codec.h"
 #include "store/description_log.h"
 #include "store/frame_store.h"
@@ -35,9 +38,13 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTextBlock>
+#include <QTimer>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -46,7 +53,8 @@ namespace zelto {
 namespace {
 
 constexpr int kReportHeight = 113;
-constexpr int kExpandedReportHeight = 657;
+
+const QString kDialogFolderKey = QStringLiteral("dialogs/folder");
 
 std::filesystem::path pathOf(const QString& chosen) {
     const QByteArray bytes = QFile::encodeName(QFileInfo(chosen).absoluteFilePath());
@@ -75,12 +83,13 @@ void TForm1::showMessage(const QString& text) {
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, programName(), text, QMessageBox::Ok, this);
+    fitTitle(&box);
     box.exec();
 }
 
-void TForm1::runCommand(const std::function<void()>& command) {
-    // Frames of a live session wait until the command returns.
-    live_->commandStarts();
+void TForm1::runCommand(const std::function<void()>& command, bool changesStore) {
+    ++commandsRunning_;
+    live_->commandStarts(changesStore);
     panes_->beginCommand();
     session_.forgetWrittenFrames();
     std::optional<std::string> failure;
@@ -98,21 +107,15 @@ void TForm1::runCommand(const std::function<void()>& command) {
         if (!failure)
             failure = error.what();
     }
-    if (failure) {
-        panes_->endCommand();
-        showMessage(fromWindows1252(*failure));
-    }
     panes_->endCommand();
+    // The decoding of a live session goes on before the box waits for a click.
     live_->commandEnded();
+    --commandsRunning_;
+    if (failure)
+        showMessage(fromWindows1252(*failure));
 }
 
-QString TForm1::askForFile(const QString& filter) {
-    const QString chosen = chooseFile(filter);
-    // The command's own work starts now: time spent in the dialog is not a long command.
-    panes_->beginCommand();
-    return chosen;
-}
-
+// The dialog starts in the folder chosen from last, which is remembered for the next start.
 QString TForm1::chooseFile(const QString& filter) {
     if (openDialogHook)
         return openDialogHook(filter);
@@ -122,10 +125,22 @@ QString TForm1::chooseFile(const QString& filter) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilter(filter);
-    dialog.setDirectory(QDir::currentPath());
+    const QString last = QSettings().value(kDialogFolderKey).toString();
+    dialog.setDirectory(!last.isEmpty() && QDir(last).exists() ? last : QDir::currentPath());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    QSettings().setValue(kDialogFolderKey, QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+bool TForm1::ask(const QString& question) {
+    if (questionHook)
+        return questionHook(question);
+    QMessageBox box(QMessageBox::Question, programName(), question,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    fitTitle(&box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -133,8 +148,16 @@ void TForm1::showEvent(QShowEvent* event) {
     if (shownOnce_ || event->spontaneous())
         return;
     shownOnce_ = true;
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (const QScreen* s = screen()) {
+        // A window larger than the screen is made to fit it, its status line included: the
+        // frame the window manager adds is counted as it is, or as a title bar before it is
+        // known.
+        const QRect room = s->availableGeometry();
+        const QSize frame = frameGeometry().size() - geometry().size();
+        resize(std::min(width(), room.width() - std::max(frame.width(), 8)),
+               std::min(height(), room.height() - std::max(frame.height(), 32)));
+        move(room.center() - QPoint(width() / 2, height() / 2));
+    }
     FormShow();
 }
 
@@ -159,15 +182,18 @@ void TForm1::FormShow() {
             throwIoError(ec.value());
         prepareWorkFolder(session_, folder);
     });
+    // A station that decodes live from the start connects by itself.
+    if (const KissServerAddress address = savedKissServer(); address.connectAtStart)
+        live_->start(address, savedStationSettings());
 }
 
 void TForm1::openCommand(const QString& description, const QString& pattern,
                          void (*command)(Session&, Panes&, const std::filesystem::path&)) {
-    runCommand([&] {
-        const QString chosen = askForFile(dialogFilter(description, pattern));
-        if (!chosen.isEmpty())
-            command(session_, *panes_, pathOf(chosen));
-    });
+    // The dialog is no part of the command: a live session decodes on while it is open.
+    const QString chosen = chooseFile(dialogFilter(description, pattern));
+    if (chosen.isEmpty())
+        return;
+    runCommand([&] { command(session_, *panes_, pathOf(chosen)); }, true);
 }
 
 void TForm1::OpenKSSfile1Click() {
@@ -198,8 +224,80 @@ void TForm1::Openlogfile1Click() {
         QDesktopServices::openUrl(url);
 }
 
-// The server is remembered for the next start.
+// The fetch runs in the event loop: its progress shows in the status line, and the file it
+// writes is opened as File > Open SatNOGS frames file opens one.
+void TForm1::FetchframesfromSatNOGSDB1Click() {
+    if (fetch_ != nullptr) {
+        showMessage(QStringLiteral("A fetch from the SatNOGS DB is under way"));
+        return;
+    }
+    FetchChoice choice;
+    choice.noradId = savedStationSettings().noradId;
+    choice.server = savedDbServer();
+    const bool chosen = fetchDialogHook ? fetchDialogHook(choice) : askForFetch(this, choice);
+    if (!chosen)
+        return;
+    saveDbServer(choice.server);
+    const QString token = savedDbToken();
+    if (token.isEmpty()) {
+        showMessage(QStringLiteral("Fetching from the SatNOGS DB needs its API token: enter it "
+                                   "in File > Station settings..."));
+        return;
+    }
+    SatnogsFetch::Request request;
+    request.noradId = choice.noradId;
+    if (choice.since.isValid())
+        request.since = QDateTime(choice.since, QTime(0, 0), Qt::UTC);
+    request.token = token;
+    request.server = QUrl(choice.server);
+    request.folder = session_.workFolder;
+    fetch_ = new SatnogsFetch(request, this);
+    const QString from = SatnogsFetch::firstPage(request).toDisplayString(QUrl::RemoveQuery);
+    connect(fetch_, &SatnogsFetch::progress, this, [this, from](long frames, int pages) {
+        fetchState_->setText(
+            QStringLiteral("SatNOGS DB: %1 frames in %2 pages so far").arg(frames).arg(pages));
+    });
+    connect(fetch_, &SatnogsFetch::waiting, this, [this](const QString& address, int seconds) {
+        fetchState_->setText(QStringLiteral("%1: the DB asks to wait; the same page again in %2 s")
+                                 .arg(address)
+                                 .arg(seconds));
+    });
+    connect(fetch_, &SatnogsFetch::done, this,
+            [this, request](const QString& path, long frames, int pages) {
+                fetchEnded(fetchEndLine({path, frames, pages, {}}, request), path);
+            });
+    connect(fetch_, &SatnogsFetch::failed, this,
+            [this](const QString& message) { fetchEnded(message, {}); });
+    fetchState_->setText(QStringLiteral("SatNOGS DB: fetching from %1...").arg(from));
+    fetchState_->show();
+    statusBar()->show();
+    fetch_->start();
+}
+
+void TForm1::fetchEnded(const QString& line, const QString& path) {
+    fetchState_->setText(QStringLiteral("SatNOGS DB: ") + line);
+    fetch_->deleteLater();
+    fetch_ = nullptr;
+    if (!path.isEmpty())
+        openFetched(path);
+}
+
+// A fetch may end while a long command lets the window draw itself: its file waits for it.
+void TForm1::openFetched(const QString& path) {
+    if (commandsRunning_ > 0) {
+        QTimer::singleShot(100, this, [this, path] { openFetched(path); });
+        return;
+    }
+    runCommand([&] { openSatnogsFile(session_, *panes_, pathOf(path)); }, true);
+}
+
+// The server is remembered for the next start. A session under way ends only when the
+// operator says so.
 void TForm1::ConnecttoKISSserver1Click() {
+    if (live_->active() &&
+        !ask(QStringLiteral("A live session is connected to %1. End it and connect again?")
+                 .arg(live_->sourceName())))
+        return;
     KissServerAddress address = savedKissServer();
     const bool chosen =
         kissServerDialogHook ? kissServerDialogHook(address) : askForKissServer(this, address);
@@ -209,16 +307,25 @@ void TForm1::ConnecttoKISSserver1Click() {
     live_->start(address, savedStationSettings());
 }
 
+// Settings saved during a live session take effect at once.
 void TForm1::StationSettings1Click() {
     StationSettings settings = savedStationSettings();
+    QString token = savedDbToken();
     const bool chosen = stationSettingsDialogHook ? stationSettingsDialogHook(settings)
-                                                  : askForStationSettings(this, settings);
-    if (chosen)
-        saveStationSettings(settings);
+                                                  : askForStationSettings(this, settings, token);
+    if (!chosen)
+        return;
+    saveStationSettings(settings);
+    saveDbToken(token);
+    live_->applyStation(settings);
 }
 
 void TForm1::Disconnect1Click() {
     live_->stop();
+}
+
+void TForm1::Retrynow1Click() {
+    live_->retryNow();
 }
 
 void TForm1::Exit1Click() {
@@ -234,7 +341,7 @@ void TForm1::Allreceivedicons1Click() {
 }
 
 void TForm1::Decode1Click() {
-    runCommand([this] { decodePuzzles(session_, *panes_); });
+    runCommand([this] { decodePuzzles(session_, *panes_); }, true);
 }
 
 void TForm1::showToolWindow(QWidget* window) {
@@ -260,7 +367,8 @@ void TForm1::About1Click() {
 // The resize toggle: the report pane over the whole lower window, or back to normal.
 void TForm1::Label1Click() {
     if (Memo1->height() == kReportHeight) {
-        Memo1->resize(Memo1->width(), kExpandedReportHeight);
+        // Down to the bottom of the panes, as the expanded report does on the design's window.
+        Memo1->resize(Memo1->width(), client_->height() - 47);
         ListBox1->hide();
         ListBox2->hide();
         ListBox3->hide();
@@ -295,6 +403,7 @@ void TForm1::ListBox3Click() {
             showPreview(Image7, Label6, StoreLayout::imageName(ImageKind::Thumbnail, id),
                         StoreLayout(session_.workFolder).imageFolder(ImageKind::Thumbnail, folder),
                         StoreLayout::frameCountOfFolder(folder));
+            describePreview(id);
             panes_->message(messages[i]);
         }
     });
@@ -314,7 +423,13 @@ void TForm1::Memo1Click() {
             StoreLayout::imageName(ImageKind::Puzzle, StoreLayout::imageIdOfFolder(*folder)),
             StoreLayout(session_.workFolder).imageFolder(ImageKind::Puzzle, *folder),
             StoreLayout::frameCountOfFolder(*folder));
+        describePreview(std::string(StoreLayout::imageIdOfFolder(*folder)));
     });
+}
+
+void TForm1::describePreview(const std::string& imageId) {
+    const LogLookup found = lookupDescription(session_.workFolder / kLogName, imageId);
+    panes_->setDescription(found.description ? *found.description : kNotYetReceived);
 }
 
 // Clicks on the report pane's text: the press has put the cursor where the click was.

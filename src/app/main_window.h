@@ -20,6 +20,8 @@ namespace zelto {
 
 class ClickLabel;
 class LiveLink;
+class SatnogsFetch;
+struct FetchChoice;
 struct KissServerAddress;
 struct StationSettings;
 class ListBox;
@@ -49,6 +51,10 @@ class TForm1 : public QMainWindow {
     std::function<bool(KissServerAddress& address)> kissServerDialogHook;
     // Answers File > Station settings... in place of its dialog: false for Cancel.
     std::function<bool(StationSettings& settings)> stationSettingsDialogHook;
+    // Answers File > Fetch frames from SatNOGS DB... in place of its dialog: false for Cancel.
+    std::function<bool(FetchChoice& choice)> fetchDialogHook;
+    // Answers a question with Yes (true) or No in place of its box.
+    std::function<bool(const QString& question)> questionHook;
 
     Session& session() { return session_; }
     Panes& panes();
@@ -62,8 +68,10 @@ class TForm1 : public QMainWindow {
     void OpenHEXfile1Click();
     void OpenSatNOGSframesfile1Click();
     void Openlogfile1Click();
+    void FetchframesfromSatNOGSDB1Click();
     void ConnecttoKISSserver1Click();
     void Disconnect1Click();
+    void Retrynow1Click();
     void StationSettings1Click();
     void Exit1Click();
     void humbnails1Click();
@@ -102,15 +110,22 @@ class TForm1 : public QMainWindow {
     void loadBuiltinPictures();
     QAction* addCommand(QMenu* menu, const QString& caption, const QString& name,
                         void (TForm1::*handler)());
-    // Runs a command; a failure ends it with its message.
-    void runCommand(const std::function<void()>& command);
+    // Runs a command; a failure ends it with its message. One that may change the store
+    // holds a live session's decoding while it runs, never while a box waits.
+    void runCommand(const std::function<void()>& command, bool changesStore = false);
     // An open command: the dialog with its filter, then the command on the chosen file.
     void openCommand(const QString& description, const QString& pattern,
                      void (*command)(Session&, Panes&, const std::filesystem::path&));
     // The file the operator picks; empty when the dialog is cancelled.
-    QString askForFile(const QString& filter);
     QString chooseFile(const QString& filter);
+    bool ask(const QString& question);
     void showToolWindow(QWidget* window);
+    // Label4 over a preview: the description the log holds for the image, or that it holds
+    // none.
+    void describePreview(const std::string& imageId);
+    void fetchEnded(const QString& line, const QString& path);
+    void openFetched(const QString& path);
+    void placePanes();
 
     Session session_;
     std::unique_ptr<WindowPanes> panes_;
@@ -118,7 +133,12 @@ class TForm1 : public QMainWindow {
     QWidget* about_ = nullptr;
     QWidget* help_ = nullptr;
     LiveLink* live_ = nullptr;
+    SatnogsFetch* fetch_ = nullptr;
+    int commandsRunning_ = 0;
     QAction* Disconnect1 = nullptr;
+    QAction* Retrynow1 = nullptr;
+    QLabel* fetchState_ = nullptr;
+    QWidget* client_ = nullptr;
 
     QLineEdit* Edit1 = nullptr;
     ClickLabel* Label1 = nullptr;
@@ -128,6 +148,7 @@ class TForm1 : public QMainWindow {
     ListBox* ListBox3 = nullptr;
     ClickLabel* Label4 = nullptr;
     QLabel* Label6 = nullptr; // progress of the image previewed in Image7
+    QLabel* Label5 = nullptr;
     PictureBox* Image7 = nullptr;
     PictureBox* Image8 = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "app/list_box.h"
 #include "app/live_link.h"
 #include "app/picture_box.h"
+#include "app/program_icon.h"
 #include "app/window_panes.h"
 
 #include <QFontDatabase>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QStatusBar>
 
 namespace zelto {
@@ -22,8 +24,32 @@ namespace {
 
 constexpr int kClientWidth = 831;
 constexpr int kClientHeight = 704;
+// Small enough for the window and its status line on a 1366 x 768 screen at 120 dpi.
+constexpr int kLeastClientHeight = 460;
 constexpr int kStripTop = 176;
 constexpr int kIconSize = 57;
+constexpr int kImagesTop = 312;
+constexpr int kReportHeight = 113;
+
+// The client area: the design's size at first, and any size from its least on; the panes
+// follow its size.
+class PaneArea : public QWidget {
+  public:
+    PaneArea(QWidget* parent, std::function<void()> placePanes)
+        : QWidget(parent), placePanes_(std::move(placePanes)) {
+        setMinimumSize(kClientWidth, kLeastClientHeight);
+    }
+    QSize sizeHint() const override { return {kClientWidth, kClientHeight}; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        placePanes_();
+    }
+
+  private:
+    std::function<void()> placePanes_;
+};
 
 QFont fontOfPoints(QFontDatabase::SystemFont kind, int points, bool bold = false) {
     QFont font = QFontDatabase::systemFont(kind);
@@ -92,11 +118,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" Zelto Beacon decoder    v1.3     by QG9MCE"));
     setFont(fontOfPoints(QFontDatabase::GeneralFont, 8));
+    setWindowIcon(programIcon());
     buildPanes();
     buildMenu();
-    // The window takes the size of the menu bar and the client area and cannot be dragged
-    // larger or smaller.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The design's size at first; the window can be made smaller to fit a small screen, or
+    // larger, and the panes follow.
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     layout()->activate();
     loadBuiltinPictures();
 }
@@ -104,9 +131,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::buildPanes() {
-    auto* client = new QWidget(this);
+    auto* client = new PaneArea(this, [this] { placePanes(); });
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientWidth, kClientHeight);
+    client_ = client;
     setCentralWidget(client);
 
     Edit1 = new QLineEdit(client);
@@ -117,6 +144,7 @@ void TForm1::buildPanes() {
     Label1 = addLabel(client, QStringLiteral("Label1"), QStringLiteral("Click to resize"),
                       {752, 24, 65, 13}, false);
     connect(Label1, &ClickLabel::clicked, this, &TForm1::Label1Click);
+    Label1->move(std::min(752, kClientWidth - 14 - Label1->width()), 24);
 
     addLabel(client, QStringLiteral("Label2"), QStringLiteral("Received Icons:"), {8, 160, 94, 13},
              true);
@@ -163,11 +191,11 @@ void TForm1::buildPanes() {
         QStringLiteral(" Click to see the image: thumbnail, puzzle or other sheduled images"));
     connect(ListBox2, &ListBox::userSelected, this, &TForm1::ListBox2Click);
 
-    Image7 = addPicture(client, QStringLiteral("Image7"), {176, 312, 609, 385});
+    Image7 = addPicture(client, QStringLiteral("Image7"), {176, kImagesTop, 609, 385});
     connect(Image7, &PictureBox::clicked, this, &TForm1::Image7Click);
 
-    addLabel(client, QStringLiteral("Label5"), QStringLiteral("Incomplete thumbnails:"),
-             {8, 536, 131, 13}, true);
+    Label5 = addLabel(client, QStringLiteral("Label5"), QStringLiteral("Incomplete thumbnails:"),
+                      {8, 536, 131, 13}, true);
     ListBox3 = addList(client, QStringLiteral("ListBox3"), {8, 552, 153, 142},
                        QStringLiteral("Click on ID to see number of missing frames"));
     connect(ListBox3, &ListBox::userSelected, this, &TForm1::ListBox3Click);
@@ -206,18 +234,51 @@ void TForm1::buildPanes() {
     panes_ =
         std::make_unique<WindowPanes>(widgets, [this](const QString& text) { showMessage(text); });
 
-    // The state of a live session; the bar shows only once one has been started.
+    for (PictureBox* viewer : {Image7, Image8})
+        viewer->setToolTip(QStringLiteral(
+            "Click to fit the picture to the pane, its proportions kept; click again for "
+            "its own size"));
+
+    // The state of a live session and of a fetch; the bar shows only once one has begun.
     auto* liveState = new QLabel(this);
     liveState->setObjectName(QStringLiteral("LiveState"));
     statusBar()->addWidget(liveState, 1);
-    statusBar()->setSizeGripEnabled(false);
+    fetchState_ = new QLabel(this);
+    fetchState_->setObjectName(QStringLiteral("FetchState"));
+    statusBar()->addWidget(fetchState_);
+    fetchState_->hide();
     statusBar()->hide();
     live_ = new LiveLink(
         session_, *panes_, liveState, [this](const QString& text) { showMessage(text); }, this);
     connect(live_, &LiveLink::activeChanged, this, [this](bool active) {
         statusBar()->show();
         Disconnect1->setEnabled(active);
+        Retrynow1->setEnabled(active);
     });
+}
+
+// The design's places, with the extra width going to the report pane, the file field and the
+// large viewer, and the extra height (or the height missing) shared by the large viewer and
+// the image lists beside it.
+void TForm1::placePanes() {
+    if (Memo1 == nullptr)
+        return;
+    const int wider = client_->width() - kClientWidth;
+    const int height = client_->height();
+    Edit1->setGeometry(8, 8, 673 + wider, 21);
+    // A caption wider than the design's 65 pixels keeps to the report pane's right edge rather
+    // than touch the window's.
+    Label1->move(std::min(752, kClientWidth - 14 - Label1->width()) + wider, 24);
+    const bool expanded = Memo1->height() != kReportHeight;
+    Memo1->setGeometry(8, 40, 817 + wider, expanded ? height - 47 : kReportHeight);
+    Label6->setGeometry(176, 240, 649 + wider, 52);
+    // The lists share the height below the image list's top as the design shares it.
+    const int lists = height - kImagesTop - 10 - 23;
+    const int imageList = lists * 217 / (217 + 142);
+    ListBox2->setGeometry(8, kImagesTop, 153, imageList);
+    Label5->move(8, kImagesTop + imageList + 7);
+    ListBox3->setGeometry(8, kImagesTop + imageList + 23, 153, lists - imageList);
+    Image7->setGeometry(176, kImagesTop, 609 + wider, height - kImagesTop - 7);
 }
 
 QAction* TForm1::addCommand(QMenu* menu, const QString& caption, const QString& name,
@@ -233,43 +294,52 @@ QAction* TForm1::addCommand(QMenu* menu, const QString& caption, const QString& 
 }
 
 void TForm1::buildMenu() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral(" File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral(" &File"));
     file->setObjectName(QStringLiteral("File1"));
-    addCommand(file, QStringLiteral("Open .KSS file"), QStringLiteral("OpenKSSfile1"),
+    addCommand(file, QStringLiteral("Open .&KSS file"), QStringLiteral("OpenKSSfile1"),
                &TForm1::OpenKSSfile1Click);
-    addCommand(file, QStringLiteral("Open .txt file"), QStringLiteral("txtTOhex"),
+    addCommand(file, QStringLiteral("Open .&txt file"), QStringLiteral("txtTOhex"),
                &TForm1::txtTOhexClick);
-    addCommand(file, QStringLiteral("Open .HEX file"), QStringLiteral("OpenHEXfile1"),
+    addCommand(file, QStringLiteral("Open .&HEX file"), QStringLiteral("OpenHEXfile1"),
                &TForm1::OpenHEXfile1Click);
-    addCommand(file, QStringLiteral("Open SatNOGS frames file"),
+    addCommand(file, QStringLiteral("Open &SatNOGS frames file"),
                QStringLiteral("OpenSatNOGSframesfile1"), &TForm1::OpenSatNOGSframesfile1Click);
-    addCommand(file, QStringLiteral("Open Thumblist.txt log file"), QStringLiteral("Openlogfile1"),
+    addCommand(file, QStringLiteral("&Fetch frames from SatNOGS DB..."),
+               QStringLiteral("FetchframesfromSatNOGSDB1"),
+               &TForm1::FetchframesfromSatNOGSDB1Click);
+    addCommand(file, QStringLiteral("Open Thumblist.txt &log file"), QStringLiteral("Openlogfile1"),
                &TForm1::Openlogfile1Click);
     file->addSeparator();
-    addCommand(file, QStringLiteral("Connect to KISS server..."),
+    addCommand(file, QStringLiteral("&Connect to KISS server..."),
                QStringLiteral("ConnecttoKISSserver1"), &TForm1::ConnecttoKISSserver1Click);
-    Disconnect1 = addCommand(file, QStringLiteral("Disconnect"), QStringLiteral("Disconnect1"),
+    Disconnect1 = addCommand(file, QStringLiteral("&Disconnect"), QStringLiteral("Disconnect1"),
                              &TForm1::Disconnect1Click);
     Disconnect1->setEnabled(false);
-    addCommand(file, QStringLiteral("Station settings..."), QStringLiteral("StationSettings1"),
+    // Skips the pause before the next try of a lost connection.
+    Retrynow1 = addCommand(file, QStringLiteral("&Retry now"), QStringLiteral("Retrynow1"),
+                           &TForm1::Retrynow1Click);
+    Retrynow1->setEnabled(false);
+    addCommand(file, QStringLiteral("Station s&ettings..."), QStringLiteral("StationSettings1"),
                &TForm1::StationSettings1Click);
     file->addSeparator();
-    addCommand(file, QStringLiteral("Exit"), QStringLiteral("Exit1"), &TForm1::Exit1Click);
+    addCommand(file, QStringLiteral("E&xit"), QStringLiteral("Exit1"), &TForm1::Exit1Click);
 
-    QMenu* show = menuBar()->addMenu(QStringLiteral(" Show"));
+    QMenu* show = menuBar()->addMenu(QStringLiteral(" &Show"));
     show->setObjectName(QStringLiteral("Saved1"));
-    addCommand(show, QStringLiteral(" All received thumbnails"), QStringLiteral("humbnails1"),
+    addCommand(show, QStringLiteral(" All received &thumbnails"), QStringLiteral("humbnails1"),
                &TForm1::humbnails1Click);
-    addCommand(show, QStringLiteral(" All received icons"), QStringLiteral("Allreceivedicons1"),
+    addCommand(show, QStringLiteral(" All received &icons"), QStringLiteral("Allreceivedicons1"),
                &TForm1::Allreceivedicons1Click);
 
-    QMenu* puzzles = menuBar()->addMenu(QStringLiteral(" Puzzles"));
+    QMenu* puzzles = menuBar()->addMenu(QStringLiteral(" &Puzzles"));
     puzzles->setObjectName(QStringLiteral("Puzzles1"));
-    addCommand(puzzles, QStringLiteral("Decode"), QStringLiteral("Decode1"), &TForm1::Decode1Click);
+    addCommand(puzzles, QStringLiteral("&Decode"), QStringLiteral("Decode1"),
+               &TForm1::Decode1Click);
 
-    // The last two items are commands themselves, without a menu.
-    addCommand(nullptr, QStringLiteral(" Help"), QStringLiteral("help"), &TForm1::helpClick);
-    addCommand(nullptr, QStringLiteral(" About"), QStringLiteral("About1"), &TForm1::About1Click);
+    // The last two items are commands themselves, without a menu. Access keys (Alt+F, ...)
+    // add nothing to the captions shown.
+    addCommand(nullptr, QStringLiteral(" &Help"), QStringLiteral("help"), &TForm1::helpClick);
+    addCommand(nullptr, QStringLiteral(" &About"), QStringLiteral("About1"), &TForm1::About1Click);
 }
 
 void TForm1::loadBuiltinPictures() {

@@ -44,10 +44,15 @@ void PictureBox::paintEvent(QPaintEvent*) {
         return;
     }
     QPainter painter(this);
-    if (stretch_)
-        painter.drawImage(rect(), picture_.image());
-    else
-        painter.drawImage(QPoint(0, 0), picture_.image());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), shownSize()), picture_.image());
+}
+
+QSize PictureBox::shownSize() const {
+    const QSize own = picture_.image().size();
+    if (!stretch_ && own.width() <= width() && own.height() <= height())
+        return own;
+    return own.scaled(size(), Qt::KeepAspectRatio);
 }
 
 } // namespace zelto

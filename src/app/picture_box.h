@@ -7,10 +7,10 @@
 
 namespace zelto {
 
-// A picture pane: shows its picture at the picture's own size from the top-left corner, cut
-// off at the pane's edges, or scaled to fill the whole pane (proportions not kept) while
-// stretching is on. An empty pane shows the window background. A click is reported as on
-// any clickable label.
+// A picture pane: shows its picture from the top-left corner at the picture's own size, made
+// smaller to fit a pane smaller than the picture, or, while stretching is on, as large as the
+// pane allows; its proportions are always kept. An empty pane shows the window background. A
+// click is reported as on any clickable label.
 class PictureBox : public ClickLabel {
     Q_OBJECT
 
@@ -29,6 +29,8 @@ class PictureBox : public ClickLabel {
 
     void setStretch(bool on);
     bool stretch() const { return stretch_; }
+    // The size the picture is drawn at.
+    QSize shownSize() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

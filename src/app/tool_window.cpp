@@ -2,6 +2,7 @@
 #include "app/tool_window.h"
 
 #include <QFontDatabase>
+#include <QShortcut>
 #include <QShowEvent>
 
 namespace zelto {
@@ -15,6 +16,10 @@ ToolWindow::ToolWindow(QWidget* mainWindow, const QString& caption)
     setFont(font);
     // Only the main window keeps the program running.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Escape closes it, as it closes a dialog, whichever of its panes has the focus.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void ToolWindow::showEvent(QShowEvent* event) {

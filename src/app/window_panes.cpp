@@ -3,6 +3,7 @@
 
 #include "app/list_box.h"
 #include "app/picture_box.h"
+#include "app/session_panes.h"
 #include "live/text_codec.h"
 #include "picture/picture.h"
 
@@ -34,8 +35,15 @@ void WindowPanes::reportAppendToLast(std::string_view text) {
     report_.appendToLast(text);
 }
 
+// Lines are read back by the position of their fields: the time before a live session's
+// lines is not part of them.
 std::vector<std::string> WindowPanes::reportLines() const {
-    return report_.lines();
+    std::vector<std::string> lines = report_.lines();
+    for (std::string& line : lines)
+        if (const std::string_view rest = SessionPanes::withoutTime(line);
+            rest.size() != line.size())
+            line = std::string(rest);
+    return lines;
 }
 
 ListBox* WindowPanes::list(ListPane pane) const {
@@ -55,7 +63,7 @@ void WindowPanes::listSelectLast(ListPane pane) {
 }
 
 bool WindowPanes::listHas(ListPane pane, std::string_view entry) const {
-    return list(pane)->rowOf(fromWindows1252(entry)) >= 0;
+    return list(pane)->contains(fromWindows1252(entry));
 }
 
 void WindowPanes::listRemove(ListPane pane, std::string_view entry) {

@@ -62,6 +62,8 @@ class WindowPanes : public Panes {
     // Around every command: a long one shows its progress.
     void beginCommand() { progress_.begin(); }
     void endCommand();
+    // What the report has been given shows now, in the middle of a command.
+    void flushReport() { report_.flush(); }
     // The report pane holds at most this many of its most recent lines.
     void keepLastReportLines(int count) { report_.keepLast(count); }
 

@@ -10,7 +10,11 @@ namespace zelto {
 // frame that upsets the decoding or the forwarding is on the disk already.
 class DayCaptureSink : public FrameSink {
   public:
+    static constexpr const char* kKind = "day capture";
+
     explicit DayCaptureSink(Session& session) : session_(session), day_(session.workFolder) {}
+
+    std::string kind() const override { return kKind; }
 
     void take(const ReceivedFrames& frames) override;
 

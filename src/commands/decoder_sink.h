@@ -19,8 +19,12 @@ namespace zelto {
 // cannot be decoded is told and counted, and the session goes on with the next.
 class DecoderSink : public FrameSink {
   public:
+    static constexpr const char* kKind = "decoder";
+
     DecoderSink(Session& session, Panes& panes);
 
+    std::string kind() const override { return kKind; }
+    bool waitsForStore() const override { return true; }
     void attach(SinkHost& host) override { host_ = &host; }
     // Throws RunError when the frame store cannot be written.
     void take(const ReceivedFrames& frames) override;

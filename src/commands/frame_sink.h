@@ -33,6 +33,12 @@ class FrameSink {
   public:
     virtual ~FrameSink() = default;
 
+    // Tells sinks apart, for a session that replaces or removes one while it runs.
+    virtual std::string kind() const { return {}; }
+    // A sink that reads the store waits while another command may change it; the others
+    // (the day's capture, forwarding) take every block as it comes.
+    virtual bool waitsForStore() const { return false; }
+
     virtual void attach(SinkHost& /*host*/) {}
     // Throws RunError when what the sink keeps cannot be written: the session ends.
     virtual void take(const ReceivedFrames& frames) = 0;

@@ -33,6 +33,8 @@ class FrameSource {
     // While held, what comes waits (bounded); on release it is handed on.
     virtual void hold(bool held) = 0;
     virtual SourceState state() const = 0;
+    // While waiting to try again: tries at once.
+    virtual void retryNow() {}
 };
 
 } // namespace zelto

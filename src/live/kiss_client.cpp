@@ -107,6 +107,13 @@ void KissClient::stop() {
     setState(State::Stopped);
 }
 
+void KissClient::retryNow() {
+    if (state_ != State::Waiting)
+        return;
+    retry_.stop();
+    connectNow();
+}
+
 void KissClient::hold(bool held) {
     held_ = held;
     if (held_)

@@ -41,6 +41,9 @@ class KissClient : public QObject {
     // Ends the connection and the retries; bytes not handed on yet are handed on first.
     void stop();
 
+    // While waiting to try again: tries at once, the pause to come unchanged.
+    void retryNow();
+
     // While held, received bytes wait in the socket's bounded buffer (the server then waits
     // too); on release they are handed on. A connection lost meanwhile is told after them.
     void hold(bool held);

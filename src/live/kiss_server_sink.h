@@ -26,6 +26,7 @@ class KissServerSink : public QObject, public FrameSink {
     KissServerSink(const QString& address, quint16 port, QObject* parent = nullptr);
     ~KissServerSink() override;
 
+    std::string kind() const override { return "KISS server"; }
     void attach(SinkHost& host) override { host_ = &host; }
     void take(const ReceivedFrames& frames) override;
 

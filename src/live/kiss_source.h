@@ -21,6 +21,7 @@ class KissSource : public QObject, public FrameSource {
     void start(Listener& listener) override;
     void stop() override { client_.stop(); }
     void hold(bool held) override { client_.hold(held); }
+    void retryNow() override { client_.retryNow(); }
     SourceState state() const override;
 
     KissClient& client() { return client_; }

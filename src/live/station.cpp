@@ -10,13 +10,17 @@
 
 namespace zelto {
 
+std::unique_ptr<FrameSink> forwardingSink(Session& session, const StationSettings& station,
+                                          bool dryRun) {
+    return std::make_unique<SidsSink>(station, session.workFolder / kSidsQueueName, dryRun);
+}
+
 void addStationSinks(LiveSession& live, Session& session, Panes& panes,
                      const StationSettings& station, bool dryRun, const KissServe& serve) {
     // Made first, so that a failure leaves the session without any.
-    std::unique_ptr<SidsSink> forwarding;
+    std::unique_ptr<FrameSink> forwarding;
     if (station.forwarding)
-        forwarding =
-            std::make_unique<SidsSink>(station, session.workFolder / kSidsQueueName, dryRun);
+        forwarding = forwardingSink(session, station, dryRun);
     std::unique_ptr<KissServerSink> server;
     if (serve.port != 0)
         server = std::make_unique<KissServerSink>(serve.address, serve.port);

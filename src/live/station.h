@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace zelto {
 
 // Where a station serves its frames to other programs as a KISS TCP server; port 0: it does not.
@@ -14,6 +16,11 @@ struct KissServe {
     QString address = QStringLiteral("127.0.0.1");
     quint16 port = 0;
 };
+
+// The forwarding sink of `station`, for a session whose settings change while it runs.
+// Throws RunError when the queue file cannot be opened.
+std::unique_ptr<FrameSink> forwardingSink(Session& session, const StationSettings& station,
+                                          bool dryRun);
 
 // The sinks of a station's live session, in the order frames reach them: the day's capture,
 // forwarding when it is on in `station` (with `dryRun`, each request only told), the KISS

@@ -1,9 +1,7 @@
 // The window's open commands on captures that change between the open dialog and the read,
 // and on lines far longer than any report line.
 #include "app/report_pane.h"
-#include "app/main_window.h"
-#include "support/test_support.h"
-#include "support/widget_app.h"
+#include "window_fixture.h"
 
 #include <QPlainTextEdit>
 
@@ -16,21 +14,10 @@ namespace fs = std::filesystem;
 
 const std::string kId4 = test::bytesOf({0x0A, 0x1B, 0x2C, 0x3D});
 
-// A main window on a working folder of its own; the open dialog answers with `chosen` after
-// running `inDialog`, as if the file changed while the operator was choosing it.
-class HostileWindow : public test::WidgetTest {
+// The open dialog answers with `chosen` after running `inDialog`, as if the file changed while
+// the operator was choosing it.
+class HostileWindow : public test::WindowFixture {
   protected:
-    HostileWindow() {
-        form.messageHook = [this](const QString& text) { messages.push_back(text.toStdString()); };
-        form.openDialogHook = [this](const QString&) {
-            if (inDialog)
-                inDialog();
-            return QString::fromStdString(chosen.string());
-        };
-        form.show();
-    }
-    ~HostileWindow() override { form.hide(); }
-
     void open(const fs::path& capture) {
         chosen = capture;
         const std::string extension = capture.extension().string();
@@ -41,13 +28,6 @@ class HostileWindow : public test::WidgetTest {
         else
             form.OpenHEXfile1Click();
     }
-    std::vector<std::string> report() { return form.panes().reportLines(); }
-
-    test::NestedWorkFolder nest;
-    TForm1 form;
-    std::vector<std::string> messages;
-    fs::path chosen;
-    std::function<void()> inDialog;
 };
 
 struct Capture {
@@ -72,7 +52,7 @@ TEST_F(HostileWindow, ACaptureDeletedWhileChosenIsFileNotFound) {
         inDialog = [&] { fs::remove(file); };
         messages.clear();
         open(file);
-        EXPECT_EQ(messages, std::vector<std::string>{"File not found"}) << capture.name;
+        EXPECT_EQ(messages, QStringList{"File not found"}) << capture.name;
         EXPECT_EQ(report().back(), "earlier") << capture.name;
     }
     EXPECT_EQ(test::listFolder(nest.work()),
@@ -108,8 +88,9 @@ TEST_F(HostileWindow, ACaptureTruncatedWhileChosenIsReadAsItNowStands) {
         if (capture.name == "pass.kss") {
             EXPECT_TRUE(messages.empty());
         } else {
-            ASSERT_EQ(messages.size(), 1u) << capture.name;
-            EXPECT_TRUE(messages[0].ends_with("' is not a valid integer value")) << messages[0];
+            ASSERT_EQ(messages.size(), 1) << capture.name;
+            EXPECT_TRUE(messages[0].endsWith("' is not a valid integer value"))
+                << messages[0].toStdString();
         }
     }
     EXPECT_EQ(test::readFile(nest / "ThumbList.txt"), "");
@@ -125,7 +106,7 @@ TEST_F(HostileWindow, ACaptureReplacedByAFolderWhileChosenIsAccessDenied) {
         };
         messages.clear();
         open(file);
-        EXPECT_EQ(messages, std::vector<std::string>{"File access denied"}) << capture.name;
+        EXPECT_EQ(messages, QStringList{"File access denied"}) << capture.name;
     }
     EXPECT_EQ(test::listFolder(nest.work()),
               (std::vector<std::string>{"Puzzles", "ThumbList.txt", "Thumbs"}));

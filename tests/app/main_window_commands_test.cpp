@@ -1,10 +1,10 @@
-#include "app/list_box.h"
-#include "app/picture_box.h"
-#include "app/main_window.h"
-#include "support/test_support.h"
-#include "support/widget_app.h"
 #include "app/about_window.h"
 #include "app/help_window.h"
+#include "app/list_box.h"
+#include "app/main_window.h"
+#include "app/picture_box.h"
+#include "support/test_support.h"
+#include "support/widget_app.h"
 
 #include <QAction>
 #include <QApplication>
@@ -121,15 +121,17 @@ TEST_F(TForm1Commands, ResizeToggleTwiceBringsBackTheNormalLayout) {
     form.panes().listAppend(ListPane::ListBox3, "0A 1B 2C 3E");
     auto* memo = pane<QPlainTextEdit>("Memo1");
 
+    // Down to the bottom of the panes: 657 high on a window of the design's size.
+    const QWidget* client = form.centralWidget();
     form.Label1Click();
-    EXPECT_EQ(memo->geometry(), QRect(8, 40, 817, 657));
+    EXPECT_EQ(memo->geometry(), QRect(8, 40, client->width() - 14, client->height() - 47));
     for (const char* list : {"ListBox1", "ListBox2", "ListBox3"})
         EXPECT_TRUE(pane(list)->isHidden()) << list;
     // The enlarged pane lies over the labels and pictures below it.
     EXPECT_EQ(form.centralWidget()->childAt(400, 500), memo->viewport());
 
     form.Label1Click();
-    EXPECT_EQ(memo->geometry(), QRect(8, 40, 817, 113));
+    EXPECT_EQ(memo->geometry(), QRect(8, 40, client->width() - 14, 113));
     for (const char* list : {"ListBox1", "ListBox2", "ListBox3"})
         EXPECT_FALSE(pane(list)->isHidden()) << list;
     EXPECT_EQ(listEntries("ListBox1"), QStringList{QStringLiteral("icon01 02 03 04 .bmp")});
@@ -137,9 +139,29 @@ TEST_F(TForm1Commands, ResizeToggleTwiceBringsBackTheNormalLayout) {
     EXPECT_EQ(listEntries("ListBox3"), QStringList{QStringLiteral("0A 1B 2C 3E")});
 }
 
+TEST_F(TForm1Commands, ASmallerWindowKeepsEveryPaneInsideWithTheViewerAndListsFollowing) {
+    QWidget* client = form.centralWidget();
+    const int bars = form.height() - client->height();
+    form.resize(931, 504 + bars);
+    test::pumpEventsUntil([&] { return client->size() == QSize(931, 504); });
+    ASSERT_EQ(client->size(), QSize(931, 504));
+    for (const char* name : {"Memo1", "ListBox2", "ListBox3", "Image7", "Label1", "Edit1"})
+        EXPECT_TRUE(client->rect().contains(pane(name)->geometry())) << name;
+    EXPECT_EQ(pane("Memo1")->geometry(), QRect(8, 40, 917, 113));
+    EXPECT_EQ(pane("Image7")->geometry(), QRect(176, 312, 709, 185));
+    EXPECT_EQ(pane("ListBox3")->geometry().bottom(), 504 - 11);
+    // Small enough for a 1366 x 768 screen at 120 dpi, with its panel and the status line.
+    EXPECT_LE(client->minimumHeight(), 470);
+    form.resize(831, 704 + bars);
+    test::pumpEventsUntil([&] { return client->size() == QSize(831, 704); });
+    EXPECT_EQ(pane("ListBox2")->geometry(), QRect(8, 312, 153, 217));
+    EXPECT_EQ(pane("ListBox3")->geometry(), QRect(8, 552, 153, 142));
+    EXPECT_EQ(pane("Image7")->geometry(), QRect(176, 312, 609, 385));
+}
+
 TEST_F(TForm1Commands, LabelClickRunsTheToggle) {
     test::click(pane("Label1"), QPoint(3, 3));
-    EXPECT_EQ(pane("Memo1")->height(), 657);
+    EXPECT_EQ(pane("Memo1")->height(), form.centralWidget()->height() - 47);
 }
 
 TEST_F(TForm1Commands, ApagaEmptiesTheTenPicturePanesOnly) {
@@ -231,7 +253,7 @@ TEST_F(TForm1Commands, AFailureEndsTheCommandWithItsMessage) {
     EXPECT_EQ(messages, QStringList{QStringLiteral("'x' is not a valid integer value")});
     // The window stays usable.
     form.Label1Click();
-    EXPECT_EQ(pane("Memo1")->height(), 657);
+    EXPECT_EQ(pane("Memo1")->height(), form.centralWidget()->height() - 47);
 }
 
 TEST_F(TForm1Commands, ExitClosesTheProgramWithHelpAndAboutOpen) {

@@ -1,6 +1,6 @@
 #include "app/list_box.h"
-#include "app/picture_box.h"
 #include "app/main_window.h"
+#include "app/picture_box.h"
 #include "picture/picture.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
@@ -24,7 +24,7 @@ class PreviewWindow : public test::WidgetTest {
     PreviewWindow() {
         form.messageHook = [this](const QString& text) { messages << text; };
         form.show();
-        std::vector<std::string> frames;
+        std::vector<std::string> frames{test::textFrame(kThumb, "Coast of Brazil")};
         auto add = [&](test::ImageKind kind, const std::string& id, const std::string& jpeg,
                        std::vector<int> leftOut) {
             const auto all = test::imageFrames(kind, id, jpeg);
@@ -84,7 +84,10 @@ TEST_F(PreviewWindow, AClickOnAnIncompleteThumbnailShowsWhatHasArrivedBesideItsM
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(pane<ListBox>("ListBox3")->count(), 2);
 
+    form.panes().setDescription("the image shown before");
     clickEntry(0);
+    // The description above the preview is its own image's.
+    EXPECT_EQ(pane<QLabel>("Label4")->text(), QStringLiteral("Coast of Brazil"));
     EXPECT_EQ(messages, QStringList{QStringLiteral(" Missing 1 frames from %1 in : thumb 0A 1B "
                                                    "2C 3D")
                                         .arg(thumbCount)});
@@ -96,6 +99,8 @@ TEST_F(PreviewWindow, AClickOnAnIncompleteThumbnailShowsWhatHasArrivedBesideItsM
 
     // Without its first frame there is nothing to show but why.
     clickEntry(1);
+    EXPECT_EQ(pane<QLabel>("Label4")->text(),
+              QStringLiteral("Image description not yet received..."));
     EXPECT_EQ(messages.size(), 2);
     EXPECT_FALSE(pane<PictureBox>("Image7")->hasPicture());
     EXPECT_EQ(pane<PictureBox>("Image7")->notice(),
@@ -121,8 +126,10 @@ TEST_F(PreviewWindow, AClickOnTheReportLineOfAnIncompletePuzzleShowsWhatHasArriv
 
     clickReportLine(0);
     EXPECT_FALSE(pane<PictureBox>("Image7")->hasPicture());
+    form.panes().setDescription("the image shown before");
     clickReportLine(1);
     expectTopOf(puzzle);
+    EXPECT_EQ(pane<QLabel>("Label4")->text(), QStringLiteral("Coast of Brazil"));
     EXPECT_EQ(pane<QLabel>("Label6")->text(),
               QStringLiteral("puzzl 0A 1B 2C 3D: %1 of %2 frames\nmissing 1-3")
                   .arg(puzzleCount - 3)

@@ -3,6 +3,7 @@
 #include "commands/day_capture_sink.h"
 #include "commands/decoder_sink.h"
 #include "commands/kiss_import.h"
+#include "commands/open_hex.h"
 #include "commands/puzzles_decode.h"
 #include "core/run_error.h"
 #include "import/hex_frame_file.h"
@@ -215,4 +216,34 @@ TEST(LiveSession, EachUtcDayHasItsCaptureAndAPieceLeftByAKillIsCutOff) {
     EXPECT_EQ(readFile(live.work / (kDay + ".HEX")),
               "00 00 \r\n" + hexTokens(textFrame(kThumbId, "Earth")) + "\r\n");
     EXPECT_EQ(readFile(live.work / "kiss-2026-12-10.kss"), frame);
+}
+
+TEST(LiveSession, WhileHeldTheCaptureGrowsAndTheDecodingWaitsForTheStoreReadAfresh) {
+    Live live;
+    const auto thumb = imageFrames(ImageKind::Thumbnail, kThumbId, smallJpeg(40, 30, 4));
+    ASSERT_GE(thumb.size(), 3u);
+    for (std::size_t i = 0; i + 2 < thumb.size(); ++i)
+        live.feed(kissFrame(thumb[i]), 1 << 16);
+    const std::size_t reported = live.panes.report.size();
+
+    live.session.hold(true);
+    // The command that holds the session writes one of the missing frames itself.
+    const fs::path hex = live.work / "one.HEX";
+    writeFile(hex, hexFile({thumb[thumb.size() - 2]}));
+    FakePanes commandPanes;
+    openHexFile(live.work.session, commandPanes, hex);
+    live.work.session.writes.finish();
+    live.feed(kissFrame(textFrame(kThumbId, "Earth")) + kissFrame(thumb.back()), 1 << 16);
+    EXPECT_EQ(live.counts().frames, static_cast<long>(thumb.size()));
+    EXPECT_NE(readFile(live.work / (kDay + ".kss")).find(kissFrame(thumb.back())),
+              std::string::npos);
+    EXPECT_EQ(live.panes.report.size(), reported);
+    EXPECT_TRUE(live.panes.list(ListPane::ListBox2).empty());
+
+    live.session.hold(false);
+    EXPECT_EQ(live.panes.report.size(), reported + 2);
+    EXPECT_EQ(live.panes.list(ListPane::ListBox2),
+              std::vector<std::string>{"thumb 0A 1B 2C 3D.jpg"});
+    EXPECT_EQ(live.panes.description, "Earth");
+    EXPECT_TRUE(live.errors.empty());
 }
