@@ -2,8 +2,10 @@
 // station settings applied while it runs, the status line.
 #include "app/live_link.h"
 
+#include "app/audio_dialog.h"
 #include "app/window_panes.h"
 #include "commands/decoder_sink.h"
+#include "live/audio_source.h"
 #include "live/kiss_source.h"
 #include "live/sids_queue.h"
 #include "live/sids_sink.h"
@@ -43,6 +45,14 @@ LiveLink::LiveLink(Session& session, WindowPanes& panes, QLabel* status,
 LiveLink::~LiveLink() = default;
 
 void LiveLink::start(const KissServerAddress& address, const StationSettings& station) {
+    startWith(std::make_unique<KissSource>(address.host, address.port), station);
+}
+
+void LiveLink::startAudio(const QString& device, const StationSettings& station) {
+    startWith(std::make_unique<AudioSource>(device), station);
+}
+
+void LiveLink::startWith(std::unique_ptr<FrameSource> source, const StationSettings& station) {
     stop();
     if (station.forwarding)
         if (const std::string problem = stationSettingsProblem(station); !problem.empty()) {
@@ -53,7 +63,7 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
     LiveSession::Observer& observer = *this;
     auto live = std::make_unique<LiveSession>(session_, observer);
     try {
-        addStationSinks(*live, session_, sessionPanes_, station, false);
+        addStationSinks(*live, session_, sessionPanes_, station, false, savedKissServe());
     } catch (const std::exception& error) {
         showMessage_(fromWindows1252(error.what()));
         return;
@@ -65,7 +75,7 @@ void LiveLink::start(const KissServerAddress& address, const StationSettings& st
     panes_.listClear(ListPane::ListBox3);
     session_.resetHiddenLists();
     status_->show();
-    live_->start(std::make_unique<KissSource>(address.host, address.port));
+    live_->start(std::move(source));
     if (holding_)
         live_->hold(true);
     countdown_.start();
@@ -214,12 +224,15 @@ QString LiveLink::stateText(const LiveState& state) {
     QString text = QStringLiteral("%1 %2: ").arg(fromWindows1252(state.sourceKind),
                                                  fromWindows1252(state.sourceName));
     const QString reason = fromWindows1252(state.source.reason);
+    // A sound card is listened to, a server connected to.
+    const bool audio = state.sourceKind == "Audio";
     switch (state.source.phase) {
     case SourceState::Phase::Connecting:
-        text += QStringLiteral("connecting...");
+        text += audio ? QStringLiteral("opening...") : QStringLiteral("connecting...");
         break;
     case SourceState::Phase::Connected:
-        text += QStringLiteral("connected");
+        text += audio ? QStringLiteral("listening, %1").arg(fromWindows1252(state.source.detail))
+                      : QStringLiteral("connected");
         break;
     case SourceState::Phase::Waiting:
         text += QStringLiteral("lost (%1), next try in %2 s")
@@ -232,7 +245,8 @@ QString LiveLink::stateText(const LiveState& state) {
                     : QStringLiteral("stopped: %1").arg(fromWindows1252(state.stoppedFor));
         break;
     }
-    text += QStringLiteral(", %1 frames received").arg(state.counts.frames);
+    text += (audio ? QStringLiteral(", %1 frames") : QStringLiteral(", %1 frames received"))
+                .arg(state.counts.frames);
     if (state.counts.cut > 0)
         text += QStringLiteral(", %1 cut off").arg(state.counts.cut);
     if (state.counts.failed > 0)

@@ -38,6 +38,8 @@ class LiveLink : public QObject, private LiveSession::Observer {
     // With forwarding on in `station`, frames of the kept length also go to its SiDS server;
     // settings that cannot forward are refused with their message before connecting.
     void start(const KissServerAddress& address, const StationSettings& station);
+    // The same with frames demodulated from a sound card's input.
+    void startAudio(const QString& device, const StationSettings& station);
     void stop();
     bool active() const { return live_ && live_->active(); }
     // "localhost:8100", as the status line names it.
@@ -66,6 +68,7 @@ class LiveLink : public QObject, private LiveSession::Observer {
     void changed(LiveSession::Change what) override;
     void told(const std::string& text) override;
     void framesArrive(std::chrono::system_clock::time_point received) override;
+    void startWith(std::unique_ptr<FrameSource> source, const StationSettings& station);
     void showState();
     void ended();
     void notice(const QString& text);

@@ -2,6 +2,7 @@
 // message in a box.
 #include "app/main_window.h"
 
+#include "app/audio_dialog.h"
 #include "app/dialog_title.h"
 #include "app/fetch_dialog.h"
 #include "app/file_filter.h"
@@ -16,11 +17,13 @@
 #include "commands/decoding_pass.h"
 #include "commands/kiss_import.h"
 #include "commands/open_hex.h"
+#include "commands/open_recording.h"
 #include "commands/puzzles_decode.h"
 #include "commands/satnogs_import.h"
 #include "commands/text_import.h"
 #include "commands/work_folder.h"
 #include "core/run_error.h"
+#include "live/audio_source.h"
 #include "live/satnogs_fetch.h"
 #include "live/text_codec.h"
 #include "store/description_log.h"
@@ -213,6 +216,12 @@ void TForm1::OpenSatNOGSframesfile1Click() {
                 openSatnogsFile);
 }
 
+// A recording is demodulated into a KISS capture, then opened as one.
+void TForm1::Openrecording1Click() {
+    openCommand(QStringLiteral("Recordings (*.wav *.flac *.ogg)"),
+                QStringLiteral("*.wav *.flac *.ogg"), openRecording);
+}
+
 // The log opens in the desktop's editor for text files; the outcome is not reported.
 void TForm1::Openlogfile1Click() {
     const std::filesystem::path log = session_.workFolder / kLogName;
@@ -305,6 +314,23 @@ void TForm1::ConnecttoKISSserver1Click() {
         return;
     saveKissServer(address);
     live_->start(address, savedStationSettings());
+}
+
+void TForm1::Listentosoundcard1Click() {
+    if (live_->active() &&
+        !ask(QStringLiteral("A live session is running on %1. End it and listen to a sound card?")
+                 .arg(live_->sourceName())))
+        return;
+    AudioChoice choice = savedAudioChoice();
+    const bool chosen = audioDialogHook ? audioDialogHook(choice)
+                                        : askForAudioInput(this, AudioSource::inputNames(), choice);
+    if (!chosen) {
+        if (!audioDialogHook && AudioSource::inputNames().isEmpty())
+            showMessage(QStringLiteral("No sound card input is there to listen to"));
+        return;
+    }
+    saveAudioChoice(choice);
+    live_->startAudio(choice.device, savedStationSettings());
 }
 
 // Settings saved during a live session take effect at once.

@@ -21,6 +21,7 @@ namespace zelto {
 class ClickLabel;
 class LiveLink;
 class SatnogsFetch;
+struct AudioChoice;
 struct FetchChoice;
 struct KissServerAddress;
 struct StationSettings;
@@ -49,6 +50,8 @@ class TForm1 : public QMainWindow {
     std::function<void(const QUrl& url)> openUrlHook;
     // Answers File > Connect to KISS server... in place of its dialog: false for Cancel.
     std::function<bool(KissServerAddress& address)> kissServerDialogHook;
+    // Stands in for File > Listen to sound card...'s dialog.
+    std::function<bool(AudioChoice& choice)> audioDialogHook;
     // Answers File > Station settings... in place of its dialog: false for Cancel.
     std::function<bool(StationSettings& settings)> stationSettingsDialogHook;
     // Answers File > Fetch frames from SatNOGS DB... in place of its dialog: false for Cancel.
@@ -67,9 +70,11 @@ class TForm1 : public QMainWindow {
     void txtTOhexClick();
     void OpenHEXfile1Click();
     void OpenSatNOGSframesfile1Click();
+    void Openrecording1Click();
     void Openlogfile1Click();
     void FetchframesfromSatNOGSDB1Click();
     void ConnecttoKISSserver1Click();
+    void Listentosoundcard1Click();
     void Disconnect1Click();
     void Retrynow1Click();
     void StationSettings1Click();

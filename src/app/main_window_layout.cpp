@@ -304,6 +304,8 @@ void TForm1::buildMenu() {
                &TForm1::OpenHEXfile1Click);
     addCommand(file, QStringLiteral("Open &SatNOGS frames file"),
                QStringLiteral("OpenSatNOGSframesfile1"), &TForm1::OpenSatNOGSframesfile1Click);
+    addCommand(file, QStringLiteral("Open &recording..."), QStringLiteral("Openrecording1"),
+               &TForm1::Openrecording1Click);
     addCommand(file, QStringLiteral("&Fetch frames from SatNOGS DB..."),
                QStringLiteral("FetchframesfromSatNOGSDB1"),
                &TForm1::FetchframesfromSatNOGSDB1Click);
@@ -312,6 +314,8 @@ void TForm1::buildMenu() {
     file->addSeparator();
     addCommand(file, QStringLiteral("&Connect to KISS server..."),
                QStringLiteral("ConnecttoKISSserver1"), &TForm1::ConnecttoKISSserver1Click);
+    addCommand(file, QStringLiteral("Listen to sound c&ard..."),
+               QStringLiteral("Listentosoundcard1"), &TForm1::Listentosoundcard1Click);
     Disconnect1 = addCommand(file, QStringLiteral("&Disconnect"), QStringLiteral("Disconnect1"),
                              &TForm1::Disconnect1Click);
     Disconnect1->setEnabled(false);

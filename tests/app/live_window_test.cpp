@@ -313,6 +313,14 @@ TEST(LiveState, TellsHowTheSessionStands) {
               QString::fromUtf8("KISS localhost:8100: stopped: Disk full, 12 frames received, 1 "
                                 "cut off, 2 not decoded; SiDS: 3 sent, 1 waiting (HTTP 503 "
                                 "Indisponible \u00e0 l'instant, next try in 4 s)"));
+    // A sound card is listened to.
+    LiveState audio;
+    audio.sourceKind = "Audio";
+    audio.sourceName = "USB Audio";
+    audio.source = {SourceState::Phase::Connected, {}, 0, "level -18 dBFS"};
+    audio.counts.frames = 123;
+    EXPECT_EQ(LiveLink::stateText(audio),
+              QStringLiteral("Audio USB Audio: listening, level -18 dBFS, 123 frames"));
     EXPECT_EQ(KissClient::retryDelaySeconds(1), 1);
     EXPECT_EQ(KissClient::retryDelaySeconds(2), 2);
     EXPECT_EQ(KissClient::retryDelaySeconds(6), 32);

@@ -3,6 +3,7 @@
 #include "app/list_box.h"
 #include "app/main_window.h"
 #include "app/picture_box.h"
+#include "support/beacon_modulator.h"
 #include "support/test_support.h"
 #include "support/widget_app.h"
 
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <sndfile.h>
 
 namespace zelto {
 namespace {
@@ -229,6 +232,22 @@ TEST_F(TForm1Commands, MenuItemsRunTheirHandlers) {
     ASSERT_EQ(urls.size(), 1);
     EXPECT_EQ(urls[0], QUrl::fromLocalFile(
                            QString::fromStdString((folder.path() / "ThumbList.txt").string())));
+}
+
+TEST_F(TForm1Commands, ARecordingIsDemodulatedIntoACaptureAndOpened) {
+    test::BeaconChannel channel;
+    channel.ebN0Db = 25;
+    test::writeAudioFile(folder / "pass.flac", {test::beaconAudio(test::sampleFrames(), channel)},
+                         48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    chosenFile = QString::fromStdString((folder / "pass.flac").string());
+    form.findChild<QAction*>(QStringLiteral("Openrecording1"))->trigger();
+    EXPECT_EQ(filters.back(), QStringLiteral("Recordings (*.wav *.flac *.ogg) (*.wav *.flac *.ogg "
+                                             "*.WAV *.FLAC *.OGG)"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    ASSERT_FALSE(reportLines().empty());
+    EXPECT_TRUE(reportLines().back().starts_with(" >>>  pass.flac: ")) << reportLines().back();
+    EXPECT_TRUE(fs::exists(folder / "pass.kss"));
+    EXPECT_FALSE(listEntries("ListBox2").isEmpty());
 }
 
 TEST_F(TForm1Commands, MissingFramesOfAClickedThumbnail) {

@@ -166,9 +166,9 @@ TEST_F(TForm1Layout, MenuBarAsDesigned) {
     const std::vector<std::pair<const char*, QStringList>> menus{
         {"File1",
          {"Open .KSS file", "Open .txt file", "Open .HEX file", "Open SatNOGS frames file",
-          "Fetch frames from SatNOGS DB...", "Open Thumblist.txt log file", "",
-          "Connect to KISS server...", "Disconnect", "Retry now", "Station settings...", "",
-          "Exit"}},
+          "Open recording...", "Fetch frames from SatNOGS DB...", "Open Thumblist.txt log file",
+          "", "Connect to KISS server...", "Listen to sound card...", "Disconnect", "Retry now",
+          "Station settings...", "", "Exit"}},
         {"Saved1", {" All received thumbnails", " All received icons"}},
         {"Puzzles1", {"Decode"}},
     };

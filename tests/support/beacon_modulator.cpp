@@ -153,7 +153,8 @@ double BeaconModulator::gaussian() {
     return radius * std::cos(angle);
 }
 
-void BeaconModulator::emit(double frequencyHz, bool carrier, std::vector<std::int16_t>& audio) {
+void BeaconModulator::sendAudio(double frequencyHz, bool carrier,
+                                std::vector<std::int16_t>& audio) {
     const double rate = channel_.sampleRate;
     phase_ = std::remainder(phase_ + 2 * kPi * frequencyHz / rate, 2 * kPi);
     offsetPhase_ = std::remainder(offsetPhase_ + 2 * kPi * channel_.offsetHz / rate, 2 * kPi);
@@ -206,14 +207,14 @@ void BeaconModulator::burst(const std::vector<std::string>& frames,
             const double p = pulse_[i] + (pulse_[i + 1] - pulse_[i]) * (at - i);
             deviation += levels[static_cast<std::size_t>(k)] ? p : -p;
         }
-        emit(deviation * kPeakDeviationHz, true, audio);
+        sendAudio(deviation * kPeakDeviationHz, true, audio);
     }
 }
 
 void BeaconModulator::carrierOff(double seconds, std::vector<std::int16_t>& audio) {
     const long samples = std::lround(seconds * channel_.sampleRate);
     for (long n = 0; n < samples; ++n)
-        emit(0, false, audio);
+        sendAudio(0, false, audio);
 }
 
 std::vector<std::int16_t> beaconAudio(const std::vector<std::string>& frames,

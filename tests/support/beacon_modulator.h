@@ -44,7 +44,7 @@ class BeaconModulator {
     void carrierOff(double seconds, std::vector<std::int16_t>& audio);
 
   private:
-    void emit(double frequencyHz, bool carrier, std::vector<std::int16_t>& audio);
+    void sendAudio(double frequencyHz, bool carrier, std::vector<std::int16_t>& audio);
     double gaussian();
 
     BeaconChannel channel_;
