@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What a packager checks of the Debian package made from a built tree (default: build):
-# apt can install it on a fresh Debian, it depends on the package of every library the
-# programs link, and unpacked into a scratch root its desktop entry, metainfo, manual
-# pages and station unit pass Debian's own tools and both programs run from there.
+# lintian finds no fault in it, apt can install it on a fresh Debian, it depends on the
+# package of every library the programs link, and unpacked into a scratch root its desktop
+# entry, metainfo, manual pages and station unit pass Debian's own tools and both programs
+# run from there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -29,6 +30,15 @@ depends=$(dpkg-deb -f "$deb" Depends)
 dpkg-deb -e "$deb" "$scratch/control"
 grep -qx /etc/default/zeltodecoder-station "$scratch/control/conffiles" ||
     fail "/etc/default/zeltodecoder-station is not a conffile"
+
+# Debian's checks of a package: no error or warning (what the package overrides says why,
+# in /usr/share/lintian/overrides/zeltodecoder), and none of the hardening flags missing,
+# which lintian counts as information only.
+lintian --display-info --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1 ||
+    fail "lintian: $(grep -v '^running with root' "$scratch/lintian.log")"
+if grep -q ' hardening-' "$scratch/lintian.log"; then
+    fail "the programs lack hardening flags: $(grep ' hardening-' "$scratch/lintian.log")"
+fi
 
 # apt resolves its dependencies for a machine with nothing installed.
 : >"$scratch/no-packages"
